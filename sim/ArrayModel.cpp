@@ -195,6 +195,14 @@ uint32_t ArrayModel::addLun(const LunSpec& spec) {
     return l.id;
 }
 
+uint32_t ArrayModel::addLun(const std::string& name, uint64_t capacitySectors, uint32_t poolId) {
+    LunSpec spec;
+    spec.name = name;
+    spec.capacity = capacitySectors;
+    spec.poolId = poolId;
+    return addLun(spec);
+}
+
 uint32_t ArrayModel::addFileSystem(const std::string& name, uint32_t poolId, const std::string& vstoreId) {
     std::lock_guard<std::mutex> lock(m_mutex);
     FileSystem f;

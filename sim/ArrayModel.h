@@ -336,6 +336,7 @@ class ArrayModel {
     void addUser(User u);
     uint32_t addPool(const std::string& name, uint64_t totalSectors, uint64_t freeSectors);
     uint32_t addLun(const LunSpec& spec);  // online at once, whatever the plan says
+    uint32_t addLun(const std::string& name, uint64_t capacitySectors, uint32_t poolId = 0);
     uint32_t addFileSystem(const std::string& name, uint32_t poolId, const std::string& vstoreId = {});
     uint32_t addVStore(const std::string& name);
     void setFaults(const ModelFaults& f);

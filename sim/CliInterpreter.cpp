@@ -77,7 +77,7 @@ ParsedCommand parseCommand(const std::string& line) {
 
 std::vector<std::string> runCommand(const ParsedCommand& cmd, ArrayModel& model,
                                     CliSessionSettings& session) {
-    if (!cmd.def) {
+    if (!cmd.def || !cmd.error.empty()) {
         return cmd.error;
     }
     CommandOutput out;

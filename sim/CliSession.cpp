@@ -1,5 +1,6 @@
 #include "sim/CliSession.h"
 
+#include <chrono>
 #include <sstream>
 
 #include "sim/CliInterpreter.h"
@@ -10,6 +11,7 @@ namespace {
 
 constexpr size_t kMaxPending = 65536;
 constexpr int kPollMs = 20;
+constexpr int kCloseWaitMs = 2000;
 
 std::string trim(const std::string& s) {
     size_t b = s.find_first_not_of(' ');
@@ -76,8 +78,7 @@ void CliSession::run() {
             shell();
         }
         if (m_channel && !m_closed) {
-            ssh_channel_send_eof(m_channel.get());
-            ssh_channel_close(m_channel.get());
+            closeChannel();
         }
         // libssh frees a session's channels on disconnect: let go of ours first.
         m_channel.reset();
@@ -85,6 +86,22 @@ void CliSession::run() {
     } catch (...) {
         // A session's failure must not take the server down.
     }
+}
+
+void CliSession::closeChannel() {
+    // Send end of file, then let the client close its side before the connection goes: a client
+    // that sees the connection drop may lose the last reply it had not read yet.
+    ssh_channel c = m_channel.get();
+    ssh_channel_send_eof(c);
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kCloseWaitMs);
+    char buf[256];
+    while (!m_stopping && ssh_channel_is_open(c) && !ssh_channel_is_eof(c) &&
+           std::chrono::steady_clock::now() < deadline) {
+        if (ssh_channel_read_timeout(c, buf, sizeof buf, 0, kPollMs) < 0) {
+            break;
+        }
+    }
+    ssh_channel_close(c);
 }
 
 bool CliSession::authenticate() {

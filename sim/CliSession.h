@@ -21,6 +21,7 @@ class CliSession {
   private:
     enum class Input { Data, Closed };
     bool authenticate();
+    void closeChannel();
     bool openShell();
     void shell();
     // Waits for input; Closed on end of stream, error, stop or idle time-out (the latter prints

@@ -3,7 +3,7 @@
 //
 //   tavso::sim::SimArray array;            // user admin / Admin@123, pool 0
 //   array.start();                          // CLI on 127.0.0.1:array.cliPort()
-//   uint32_t lun = array.model().addLun({"lun_a", 0, 10 * tavso::sim::kSectorsPerGb});
+//   uint32_t lun = array.model().addLun("lun_a", 10 * tavso::sim::kSectorsPerGb);
 //   ... drive it ...
 //   array.transcript().commands();          // what the sessions received
 #pragma once

@@ -1,10 +1,8 @@
-// A plain libssh2 shell client for the simulator's own tests: independent of the plug-in's
-// transport, so a fault in one cannot hide a fault in the other.
+// A plain libssh2 client for the simulator's own tests: one interactive shell session.
 #pragma once
 
 #include <libssh2.h>
 
-#include <cstdint>
 #include <string>
 
 namespace simtest {
@@ -16,27 +14,28 @@ class SshTestClient {
     SshTestClient(const SshTestClient&) = delete;
     SshTestClient& operator=(const SshTestClient&) = delete;
 
-    // Connects, logs in with the password and opens a pty shell; the welcome text up to the
-    // first prompt is kept in welcome(). False with error() set on failure.
-    bool open(uint16_t port, const std::string& user, const std::string& password);
-    // Sends one line and returns everything up to the next prompt (echo included).
-    std::string run(const std::string& line);
-    // Sends raw bytes without waiting.
-    bool send(const std::string& bytes);
-    // Reads until `marker` appears or the peer closes; returns what was read.
-    std::string readUntil(const std::string& marker, int timeoutMs = 5000);
-    bool closedByPeer() const { return m_eof; }
-    const std::string& welcome() const { return m_welcome; }
-    const std::string& error() const { return m_error; }
-    std::string prompt() const { return m_user + ":/>"; }
+    // Connects and logs in by password (or keyboard-interactive, answering every prompt with the
+    // password); opens a vt100 pty and a shell. False when any step fails.
+    bool open(int port, const std::string& user, const std::string& password, bool kbdint = false);
+    // Reads until the text ends with `marker` (or contains it when `anywhere`); returns what came.
+    std::string readUntil(const std::string& marker, int timeoutMs = 5000, bool anywhere = false);
+    // Reads until the server closes the channel; returns what came.
+    std::string readToEnd(int timeoutMs = 5000);
+    bool send(const std::string& text);
+    // Sends `line` + "\n" and reads to the next prompt; the echo included.
+    std::string command(const std::string& line);
+    bool closed() const { return m_eof; }
+    const std::string& prompt() const { return m_prompt; }
+    std::string kbdintPrompt() const { return m_kbdPrompt; }
 
   private:
+    bool waitSocket(int timeoutMs);
     int m_fd = -1;
     LIBSSH2_SESSION* m_session = nullptr;
     LIBSSH2_CHANNEL* m_channel = nullptr;
-    std::string m_user;
-    std::string m_welcome;
-    std::string m_error;
+    std::string m_prompt;
+    std::string m_buffer;
+    std::string m_kbdPrompt;
     bool m_eof = false;
 };
 
