@@ -825,7 +825,8 @@ Result ArrayModel::addCloneSecondary(uint32_t cloneId, uint32_t lunId, const std
         return notFound(ObjKind::Lun);
     }
     const Lun& primary = s.luns[c->second.primaryLunId];
-    if (lunBusyInClone(s, lunId) || inAnyLunGroup(s, lunId) || lun->second.capacity < primary.capacity) {
+    if (lunBusyInClone(s, lunId) || inAnyLunGroup(s, lunId) || lun->second.running != "Online" ||
+        lun->second.capacity < primary.capacity) {
         return Result::fail(Code::Conflict, ObjKind::Lun,
                             "The operation is prohibited under the current conflict status of the LUN.");
     }

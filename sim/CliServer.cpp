@@ -2,6 +2,7 @@
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -147,6 +148,8 @@ void CliServer::acceptLoop() {
         if (fd < 0) {
             continue;
         }
+        int one = 1;
+        ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);  // prompts are small writes
         SessionPtr session(ssh_new());
         if (!session || ssh_bind_accept_fd(bind.get(), session.get(), fd) != SSH_OK) {
             ::close(fd);
