@@ -13,6 +13,16 @@ namespace simtest {
 
 constexpr const char* kPassword = "Admin@123";
 
+// The reply of a command: without its echo line and the final prompt.
+inline std::string body(const std::string& raw, const std::string& prompt = "admin:/>") {
+    size_t eol = raw.find("\r\n");
+    std::string out = eol == std::string::npos ? raw : raw.substr(eol + 2);
+    if (out.size() >= prompt.size() && out.compare(out.size() - prompt.size(), prompt.size(), prompt) == 0) {
+        out.erase(out.size() - prompt.size());
+    }
+    return out;
+}
+
 class SimTest : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -27,17 +37,6 @@ class SimTest : public ::testing::Test {
         welcome = c->readUntil(user + ":/>");
         return c;
     }
-    // The reply of a command: without its echo line and the final prompt.
-    static std::string body(const std::string& raw, const std::string& prompt = "admin:/>") {
-        size_t eol = raw.find("\r\n");
-        std::string out = eol == std::string::npos ? raw : raw.substr(eol + 2);
-        if (out.size() >= prompt.size() &&
-            out.compare(out.size() - prompt.size(), prompt.size(), prompt) == 0) {
-            out.erase(out.size() - prompt.size());
-        }
-        return out;
-    }
-
     tavso::sim::SimArray array;
     std::string welcome;
 };
