@@ -2,12 +2,34 @@
 
 namespace tavso::sim {
 
+bool FaultPlanState::matches(const std::string& pattern, const std::string& command) {
+    std::string text = pattern;
+    bool atStart = !text.empty() && text.front() == '^';
+    if (atStart) {
+        text.erase(0, 1);
+    }
+    bool atEnd = !text.empty() && text.back() == '$';
+    if (atEnd) {
+        text.pop_back();
+    }
+    if (atStart && atEnd) {
+        return command == text;
+    }
+    if (atStart) {
+        return command.compare(0, text.size(), text) == 0;
+    }
+    if (atEnd) {
+        return command.size() >= text.size() &&
+               command.compare(command.size() - text.size(), text.size(), text) == 0;
+    }
+    return command.find(text) != std::string::npos;
+}
+
 void FaultPlanState::set(FaultPlan plan) {
     std::vector<Rule> rules;
     for (const auto& f : plan.rules) {
         Rule r;
         r.fault = f;
-        r.re = std::regex(f.pattern);
         r.busyLeft = f.busy;
         rules.push_back(std::move(r));
     }
@@ -30,7 +52,7 @@ std::optional<CliFault> FaultPlanState::match(const std::string& command) {
         if (r.fault.busy > 0 && r.busyLeft == 0 && r.fault.times == 0) {
             continue;  // a busy-only rule is spent once its busy answers are given
         }
-        if (!r.fault.pattern.empty() && !std::regex_search(command, r.re)) {
+        if (!r.fault.pattern.empty() && !matches(r.fault.pattern, command)) {
             continue;
         }
         ++r.used;

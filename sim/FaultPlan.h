@@ -6,7 +6,6 @@
 #include <cstdint>
 #include <mutex>
 #include <optional>
-#include <regex>
 #include <string>
 #include <vector>
 
@@ -15,8 +14,10 @@ namespace tavso::sim {
 enum class Confirm { None, Caution, Warning };
 
 struct CliFault {
-    std::string pattern;  // ECMAScript regex searched in the command line; empty matches all
-    int times = 0;        // how many matching commands the rule applies to; 0: every one
+    // Text searched in the command line; a leading "^" anchors it at the start, a trailing "$"
+    // at the end; empty matches every command.
+    std::string pattern;
+    int times = 0;  // how many matching commands the rule applies to; 0: every one
 
     int busy = 0;                       // the first `busy` matches answer "The system is busy" (not executed)
     bool forcePaging = false;           // page this reply even with more_enabled=no
@@ -50,9 +51,9 @@ class FaultPlanState {
     int exitAfterCommands() const;
 
   private:
+    static bool matches(const std::string& pattern, const std::string& command);
     struct Rule {
         CliFault fault;
-        std::regex re;
         int used = 0;
         int busyLeft = 0;
     };
