@@ -190,8 +190,8 @@ struct ModelFaults {
     std::map<uint32_t, std::string> snapshotFailures;    // LUN id -> reason for create snapshot
     std::map<uint32_t, std::string> fsSnapshotFailures;  // file system id -> reason
     bool refuseActivation = false;
-    // The first restoreShows - 1 shows after a restore report "Rolling back" with rising
-    // progress (the last one 100), the next "Activated".
+    // The first restoreShows shows after a restore report "Rolling back" with rising progress, the
+    // last of them 100; the next one "Activated".
     int restoreShows = 1;
     // A synchronisation reports "Synchronizing" for cloneSyncShows - 1 shows, then "Normal"
     // (or "Fault" when cloneSyncFault is set) at 100.
