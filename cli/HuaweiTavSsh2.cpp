@@ -8,9 +8,9 @@
 #include <memory>
 #include <mutex>
 
+#include "api/HuaweiSettings.h"
 #include "cli/Ssh2Library.h"
 #include "platform/TavClock.h"
-#include "platform/TavPlatformInfo.h"
 #include "platform/UboUtils.h"
 
 namespace {
@@ -176,9 +176,7 @@ bool TavHuaweiSSHChannel::Connect(HuaweiLogFunc log, void* logContext, const std
         return false;
     }
     int port = 22;
-    if (TAVPlatformInfo::getRegInt(TAVPlatformInfo::getSectionName("Dravel", "").c_str(), "HW_CLI_PORT",
-                                   &port) &&
-        port > 0 && port < 65536) {
+    if (GetRegInt(nullptr, "HW_CLI_PORT", &port) && port > 0 && port < 65536) {
         m_nPort = static_cast<uint16_t>(port);
     } else {
         m_nPort = 22;
@@ -302,9 +300,7 @@ bool TavHuaweiSSHChannel::CheckHostKey(std::string& error) {
             m_strHost.c_str(), fingerprint.c_str());
 
     std::string file;
-    if (!TAVPlatformInfo::getString(TAVPlatformInfo::getSectionName("Dravel", "").c_str(),
-                                    "HW_SSH_KNOWN_HOSTS", &file) ||
-        file.empty()) {
+    if (!GetRegString(nullptr, "HW_SSH_KNOWN_HOSTS", &file) || file.empty()) {
         return true;
     }
     size_t keyLength = 0;
