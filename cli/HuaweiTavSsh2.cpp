@@ -561,7 +561,15 @@ bool TavHuaweiSSHChannel::ExecuteCommand(const std::string& command, std::string
     while (start < raw.size() && (raw[start] == '\r' || raw[start] == '\n')) {
         ++start;
     }
-    size_t end = raw.size() >= m_strPrompt.size() ? raw.size() - m_strPrompt.size() : 0;
+    // The reply ends with the prompt, or with "cli exit." when the array closed the CLI; cutting the
+    // prompt's length off the latter would eat the end of the reply.
+    size_t tail = m_strPrompt.size();
+    if (endsWith(raw, "cli exit.\r\n")) {
+        tail = 11;
+    } else if (endsWith(raw, "cli exit.\n")) {
+        tail = 10;
+    }
+    size_t end = raw.size() >= tail ? raw.size() - tail : 0;
     result = end > start ? raw.substr(start, end - start) : std::string();
     if (command.find("user") == std::string::npos) {
         logLine(m_pfnLog, m_pLogContext, kTagExecute, TAVSO::LOG_DETAIL, "[CLIOUTPUT] %s",
