@@ -327,10 +327,10 @@ bool TavHuaweiSSHChannel::CheckHostKey(std::string& error) {
     return false;
 }
 
-uint64_t TavHuaweiSSHChannel::WaitSocket(bool defaultWrite) {
+void TavHuaweiSSHChannel::WaitSocket(bool defaultWrite) {
     int fd = GetDescriptor();
     if (fd < 0) {
-        return kPollQuantumMs;
+        return;
     }
     int directions = m_pSession ? libssh2_session_block_directions(m_pSession) : 0;
     bool forWrite = defaultWrite;
@@ -339,7 +339,7 @@ uint64_t TavHuaweiSSHChannel::WaitSocket(bool defaultWrite) {
     } else if (directions & LIBSSH2_SESSION_BLOCK_INBOUND) {
         forWrite = false;
     }
-    return tavso::clock().waitReadyMs(fd, forWrite, kPollQuantumMs);
+    tavso::clock().waitReadyMs(fd, forWrite, kPollQuantumMs);
 }
 
 void TavHuaweiSSHChannel::kbd_callback(const char* /*name*/, int /*nameLength*/, const char* /*instruction*/,
@@ -383,6 +383,9 @@ void TavHuaweiSSHChannel::kbd_callback(const char* /*name*/, int /*nameLength*/,
 bool TavHuaweiSSHChannel::Read(std::string& text, std::string& error, bool welcome) {
     text.clear();
     error.clear();
+    // The budget is the time this read has taken on the installed clock: data that arrives does
+    // not reset it, and every wait for the socket is charged as it happens.
+    const uint64_t startMs = tavso::clock().nowMs();
     uint64_t idleMs = 0;
     if (!m_pChannel) {
         error = "Error reading stdout channel. [no channel]";
@@ -402,13 +405,14 @@ bool TavHuaweiSSHChannel::Read(std::string& text, std::string& error, bool welco
         }
         bool atEof = false;
         if (n == LIBSSH2_ERROR_EAGAIN) {
-            idleMs += WaitSocket(false);
+            WaitSocket(false);
         } else if (n == 0) {
             atEof = libssh2_channel_eof(m_pChannel) != 0;
             if (!atEof) {
-                idleMs += WaitSocket(false);
+                WaitSocket(false);
             }
         }
+        idleMs = tavso::clock().nowMs() - startMs;
         if (idleMs > m_nTimeoutMs) {
             error = "Error Timeout reading.";
             logLine(m_pfnLog, m_pLogContext, kTagRead, TAVSO::LOG_ERROR,
@@ -497,18 +501,18 @@ bool TavHuaweiSSHChannel::Write(const std::string& data, std::string& error) {
     }
     size_t length = ::strnlen(data.c_str(), data.size());
     size_t sent = 0;
-    uint64_t spentMs = 0;
+    const uint64_t startMs = tavso::clock().nowMs();
     while (sent < length) {
         ssize_t n = libssh2_channel_write_ex(m_pChannel, 0, data.c_str() + sent, length - sent);
         if (n == LIBSSH2_ERROR_EAGAIN || n == 0) {
-            spentMs += WaitSocket(true);
+            WaitSocket(true);
         } else if (n < 0) {
             // A broken channel will not recover: waiting out the budget would only hide it.
             error = "Error writing stdin channel." + SessionError();
             logLine(m_pfnLog, m_pLogContext, kTagWrite, TAVSO::LOG_ERROR, "[Error] %s", Masked(data).c_str());
             return false;
         }
-        if (spentMs > m_nTimeoutMs) {
+        if (tavso::clock().nowMs() - startMs > m_nTimeoutMs) {
             error = "Error Timeout reading.";
             logLine(m_pfnLog, m_pLogContext, kTagWrite, TAVSO::LOG_ERROR, "[Error timeout] %s",
                     Masked(data).c_str());

@@ -55,9 +55,8 @@ class TavHuaweiSSHChannel : public CUboSocket {
 
   private:
     bool CheckHostKey(std::string& error);
-    // Waits (at most one polling quantum) for the socket in the direction libssh2 is blocked on;
-    // returns the milliseconds counted as waited.
-    uint64_t WaitSocket(bool defaultWrite);
+    // Waits at most one polling quantum for the socket, in the direction libssh2 is blocked on.
+    void WaitSocket(bool defaultWrite);
     std::string SessionError() const;
 
     bool m_bLibInit = false;
