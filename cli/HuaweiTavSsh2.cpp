@@ -7,8 +7,10 @@
 #include <cstring>
 #include <memory>
 #include <mutex>
+#include <vector>
 
 #include "api/HuaweiSettings.h"
+#include "cli/HuaeiParser.h"
 #include "cli/Ssh2Library.h"
 #include "platform/TavClock.h"
 #include "platform/UboUtils.h"
@@ -54,33 +56,6 @@ void logLine(HuaweiLogFunc log, void* context, const char* tag, TAVSO::LogLevel 
     std::string text = UboFormatV(format, args);
     va_end(args);
     log(tag, context, level, "%s", text.c_str());
-}
-
-// The welcome text is a property list; only two of its values are wanted here.
-std::string welcomeProperty(const std::string& text, const std::string& name, const std::string& fallback) {
-    size_t pos = 0;
-    while (pos < text.size()) {
-        size_t end = text.find_first_of("\r\n", pos);
-        if (end == std::string::npos) {
-            end = text.size();
-        }
-        std::string line = text.substr(pos, end - pos);
-        size_t sep = line.find(" : ");
-        if (sep != std::string::npos) {
-            std::string key = line.substr(0, sep);
-            std::string value = line.substr(sep + 3);
-            key.erase(0, key.find_first_not_of(' '));
-            key.erase(key.find_last_not_of(' ') + 1);
-            size_t first = value.find_first_not_of(' ');
-            value = first == std::string::npos ? ""
-                                               : value.substr(first, value.find_last_not_of(' ') - first + 1);
-            if (key == name) {
-                return value;
-            }
-        }
-        pos = end + 1;
-    }
-    return fallback;
 }
 
 std::string base64(const unsigned char* data, size_t length) {
@@ -284,8 +259,11 @@ bool TavHuaweiSSHChannel::Connect(HuaweiLogFunc log, void* logContext, const std
     m_bConnected = true;
     error.clear();
     m_bDisconnected = false;
-    version = welcomeProperty(welcome, "Product Version", version);
-    m_strSerial = welcomeProperty(welcome, "SN", m_strSerial);
+    std::vector<_ObjectProp> props;
+    if (HuaeiParser::ParseObjectProps(welcome.c_str(), props)) {
+        HuaeiParser::GetObjProp(props, "Product Version", version);
+        HuaeiParser::GetObjProp(props, "SN", m_strSerial);
+    }
     logLine(m_pfnLog, m_pLogContext, kTagConnect, TAVSO::LOG_DETAIL,
             "[ %s - CLI connected successfully] [Version - %s] [SN - %s]", host.c_str(), version.c_str(),
             m_strSerial.c_str());
