@@ -150,6 +150,13 @@ bool CHuaweiManagerCliBase::RunCommand(const char* command, std::string& reply) 
     return true;
 }
 
+void CHuaweiManagerCliBase::FailMissing(const char* tag, const char* error, const char* command) {
+    m_strLastError = error;
+    if (m_pfnMgrLog) {
+        m_pfnMgrLog(tag, m_pMgrLogContext, TAVSO::LOG_ERROR, "[%s] [%s]", error, Masked(command).c_str());
+    }
+}
+
 bool CHuaweiManagerCliBase::ReplyHasError(const std::string& reply, const char* tag) {
     if (reply.find("Error:") == std::string::npos) {
         return false;
@@ -237,11 +244,7 @@ bool CHuaweiManagerCliBase::GetColumnsOfaRow(const char* command,
     rows.clear();
     HuaeiParser::GetClumns(reply.c_str(), rows);
     if (rows.empty()) {
-        m_strLastError = "No Rows matched. Unable find the record";
-        if (m_pfnMgrLog) {
-            m_pfnMgrLog(kTagColumns, m_pMgrLogContext, TAVSO::LOG_ERROR, "[%s] [%s]", m_strLastError.c_str(),
-                        Masked(command).c_str());
-        }
+        FailMissing(kTagColumns, "No Rows matched. Unable find the record", command);
         return false;
     }
     return true;
