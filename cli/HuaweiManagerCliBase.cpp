@@ -204,11 +204,7 @@ bool CHuaweiManagerCliBase::GetValueByCommand(const char* command, int keyColumn
             return true;
         }
         if (!retry || waited > m_nWaitRepeatMs) {
-            m_strLastError = " Unable to find value";
-            if (m_pfnMgrLog) {
-                m_pfnMgrLog(kTagValue, m_pMgrLogContext, TAVSO::LOG_ERROR, "[%s] [%s]",
-                            m_strLastError.c_str(), Masked(command).c_str());
-            }
+            FailMissing(kTagValue, " Unable to find value", command);
             return false;
         }
         waited += kRetryPauseMs;
@@ -225,11 +221,7 @@ bool CHuaweiManagerCliBase::GetValueListByCommand(const char* command, int colum
     list.clear();
     HuaeiParser::GetValueList(reply.c_str(), column, list);
     if (list.empty()) {
-        m_strLastError = " Unable to find value";
-        if (m_pfnMgrLog) {
-            m_pfnMgrLog(kTagValueList, m_pMgrLogContext, TAVSO::LOG_ERROR, "[%s] [%s]",
-                        m_strLastError.c_str(), Masked(command).c_str());
-        }
+        FailMissing(kTagValueList, " Unable to find value", command);
         return false;
     }
     return true;
