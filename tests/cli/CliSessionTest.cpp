@@ -10,6 +10,7 @@
 #include <string>
 
 #include "cli/HuaweiCli.h"
+#include "cli/Ssh2Library.h"
 #include "platform/TavClock.h"
 #include "platform/UboNetwork.h"
 #include "sim/ArrayModel.h"
@@ -341,7 +342,7 @@ std::string KnownHostsLine(int port) {
     if (!socket.Connect(addr, 5000, error)) {
         return "";
     }
-    libssh2_init(0);
+    Ssh2Library::Init();
     LIBSSH2_SESSION* session = libssh2_session_init();
     std::string line;
     if (libssh2_session_handshake(session, socket.GetDescriptor()) == 0) {
@@ -359,7 +360,7 @@ std::string KnownHostsLine(int port) {
     }
     libssh2_session_disconnect(session, "bye");
     libssh2_session_free(session);
-    libssh2_exit();
+    Ssh2Library::Exit();
     return line;
 }
 
