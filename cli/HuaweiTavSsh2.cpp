@@ -2,6 +2,9 @@
 
 #include <openssl/evp.h>
 
+#include <sys/socket.h>
+
+#include <cerrno>
 #include <cstdarg>
 #include <cstdlib>
 #include <cstring>
@@ -185,6 +188,10 @@ bool TavHuaweiSSHChannel::Connect(HuaweiLogFunc log, void* logContext, const std
         Disconnect();
         return false;
     }
+    m_bNonBlocking = false;
+    m_bPeerClosed = false;
+    m_nPeerErrno = 0;
+    libssh2_session_callback_set(m_pSession, LIBSSH2_CALLBACK_RECV, reinterpret_cast<void*>(&ReceiveHook));
     if (libssh2_session_handshake(m_pSession, fd) != 0) {
         error = "[Huawei-Array connection] Failed to start ssh2 session." + SessionError();
         Disconnect();
@@ -249,6 +256,7 @@ bool TavHuaweiSSHChannel::Connect(HuaweiLogFunc log, void* logContext, const std
         return false;
     }
     libssh2_session_set_blocking(m_pSession, 0);
+    m_bNonBlocking = true;
     m_strPrompt = user + ":/>";
 
     std::string welcome;
@@ -305,9 +313,28 @@ bool TavHuaweiSSHChannel::CheckHostKey(std::string& error) {
     return false;
 }
 
+ssize_t TavHuaweiSSHChannel::ReceiveHook(libssh2_socket_t socket, void* buffer, size_t length, int flags,
+                                         void** abstract) {
+    auto* self = abstract ? static_cast<TavHuaweiSSHChannel*>(*abstract) : nullptr;
+    ssize_t n = ::recv(socket, buffer, length, flags);
+    if (n > 0) {
+        return n;
+    }
+    int err = n == 0 ? 0 : errno;
+    if (n < 0 && (err == EAGAIN || err == EWOULDBLOCK || err == EINTR)) {
+        return -EAGAIN;
+    }
+    if (!self || !self->m_bNonBlocking) {
+        return n == 0 ? 0 : -err;  // while blocking, libssh2 must see the close to stop waiting
+    }
+    self->m_bPeerClosed = true;
+    self->m_nPeerErrno = err;
+    return -EAGAIN;
+}
+
 void TavHuaweiSSHChannel::WaitSocket(bool defaultWrite) {
     int fd = GetDescriptor();
-    if (fd < 0) {
+    if (fd < 0 || m_bPeerClosed) {
         return;
     }
     int directions = m_pSession ? libssh2_session_block_directions(m_pSession) : 0;
@@ -427,6 +454,14 @@ bool TavHuaweiSSHChannel::Read(std::string& text, std::string& error, bool welco
             error = "Too many connections found . Unable to process the request now.";
             logLine(m_pfnLog, m_pLogContext, kTagRead, TAVSO::LOG_ERROR, "[Error - %s] %s", error.c_str(),
                     Masked(text).c_str());
+            return false;
+        }
+        if (!atEof && n == LIBSSH2_ERROR_EAGAIN && m_bPeerClosed) {
+            // Everything queued has been handed out and the connection is gone.
+            error = "Error reading stdout channel. [connection closed by the array before the prompt" +
+                    (m_nPeerErrno ? std::string(": ") + std::strerror(m_nPeerErrno) : std::string()) + "] [" +
+                    Masked(text) + "]";
+            logLine(m_pfnLog, m_pLogContext, kTagRead, TAVSO::LOG_ERROR, "[Error - %s]", error.c_str());
             return false;
         }
         if (atEof) {
