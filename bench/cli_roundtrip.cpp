@@ -2,7 +2,10 @@
 // One command round trip through CHuaweiCli::ExecuteCommand against the embedded simulator,
 // beside a bare libssh2 request-reply loop on the same simulator in the same run.
 #include <libssh2.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <poll.h>
+#include <sys/socket.h>
 
 #include <algorithm>
 #include <chrono>
@@ -117,6 +120,9 @@ class BareLoop {
                 return false;
             }
             text.append(buffer, static_cast<size_t>(n));
+            // Same acknowledgement policy as the channel under test, so only the code differs.
+            int one = 1;
+            ::setsockopt(m_socket.GetDescriptor(), IPPROTO_TCP, TCP_QUICKACK, &one, sizeof one);
             if (text.size() >= prompt.size() &&
                 text.compare(text.size() - prompt.size(), prompt.size(), prompt) == 0) {
                 return true;

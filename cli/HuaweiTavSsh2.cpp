@@ -2,6 +2,8 @@
 
 #include <openssl/evp.h>
 
+#include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <sys/socket.h>
 
 #include <cerrno>
@@ -318,6 +320,10 @@ ssize_t TavHuaweiSSHChannel::ReceiveHook(libssh2_socket_t socket, void* buffer, 
     auto* self = abstract ? static_cast<TavHuaweiSSHChannel*>(*abstract) : nullptr;
     ssize_t n = ::recv(socket, buffer, length, flags);
     if (n > 0) {
+        // The shell echoes a command before it answers; a delayed acknowledgement of the echo
+        // would hold the answer back at a sender that batches small segments.
+        int one = 1;
+        ::setsockopt(socket, IPPROTO_TCP, TCP_QUICKACK, &one, sizeof one);
         return n;
     }
     int err = n == 0 ? 0 : errno;
