@@ -32,6 +32,7 @@ const char* const kTagKbd = "TavHuaweiSSHChannel::kbd_callback";
 // Longest a single wait for the socket may take; the waited time is charged to the budget.
 constexpr uint64_t kPollQuantumMs = 50;
 constexpr size_t kChunk = 2048;
+constexpr long kCloseTimeoutMs = 2000;
 constexpr size_t kChunkBuffer = 2056;
 
 void* my_libssh2_malloc(size_t count, void** /*abstract*/) {
@@ -604,6 +605,13 @@ bool TavHuaweiSSHChannel::ExecuteCommand(const std::string& command, std::string
 bool TavHuaweiSSHChannel::Disconnect() {
     logLine(m_pfnLog, m_pLogContext, kTagDisconnect, TAVSO::LOG_DETAIL, "disconnecting [this - %x]...",
             static_cast<unsigned>(reinterpret_cast<uintptr_t>(this)));
+    if (m_pSession) {
+        // In non-blocking mode the frees below may answer "try again" and keep their memory;
+        // closing runs blocking, bounded so that a stalled array cannot hold us.
+        m_bNonBlocking = false;
+        libssh2_session_set_timeout(m_pSession, kCloseTimeoutMs);
+        libssh2_session_set_blocking(m_pSession, 1);
+    }
     if (m_pChannel) {
         libssh2_channel_free(m_pChannel);
     }
