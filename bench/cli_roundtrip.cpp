@@ -1,4 +1,3 @@
-#if __has_include("sim/CliServer.h")
 // One command round trip through CHuaweiCli::ExecuteCommand against the embedded simulator,
 // beside a bare libssh2 request-reply loop on the same simulator in the same run.
 #include <libssh2.h>
@@ -212,10 +211,3 @@ int main() {
         }());
     return 0;
 }
-#else
-#include <cstdio>
-int main() {
-    std::puts("cli_roundtrip: the array simulator is not part of this build");
-    return 0;
-}
-#endif

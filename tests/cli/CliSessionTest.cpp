@@ -1,5 +1,3 @@
-// Runs against the array simulator; built once the simulator's CLI server is part of the tree.
-#if __has_include("sim/CliServer.h")
 // The CLI session and its SSH channel against the simulated array, under the fake clock.
 #include <gtest/gtest.h>
 #include <libssh2.h>
@@ -415,4 +413,3 @@ TEST_F(CliSession, HostKeyIsLoggedAndCheckedAgainstKnownHosts) {
 }
 
 }  // namespace
-#endif

@@ -1,5 +1,4 @@
 #pragma once
-#if __has_include("sim/CliServer.h")
 // One simulated array served over SSH on loopback, with the settings that point the plug-in at
 // it and parameters for its admin user. The array runs on the clock installed when it starts.
 
@@ -45,4 +44,3 @@ class SimCli {
 };
 
 }  // namespace clitest
-#endif

@@ -1,5 +1,3 @@
-// Runs against the array simulator; built once the simulator's CLI server is part of the tree.
-#if __has_include("sim/CliServer.h")
 // Eight sessions on eight threads against one simulated array.
 #include <gtest/gtest.h>
 
@@ -94,4 +92,3 @@ TEST(CliThreads, ConnectionsAreSerialisedAndCommandsRunInParallel) {
 }
 
 }  // namespace
-#endif

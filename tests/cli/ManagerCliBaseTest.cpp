@@ -1,5 +1,3 @@
-// Runs against the array simulator; built once the simulator's CLI server is part of the tree.
-#if __has_include("sim/CliServer.h")
 // The CLI manager base against the simulated array, under the fake clock.
 #include <gtest/gtest.h>
 
@@ -240,4 +238,3 @@ TEST(ManagerHostName, CutsToKeepTheMappingViewNameShort) {
 }
 
 }  // namespace
-#endif
