@@ -1,5 +1,7 @@
 #include "platform/TavClock.h"
 
+#include <poll.h>
+
 #include <chrono>
 #include <thread>
 
@@ -25,6 +27,34 @@ void FakeClock::sleepMs(uint64_t ms) {
     ++m_sleeps;
     // Let other threads run, as a real sleep would.
     std::this_thread::yield();
+}
+
+namespace {
+bool pollReady(int fd, bool forWrite, int timeoutMs) {
+    pollfd p{};
+    p.fd = fd;
+    p.events = forWrite ? POLLOUT : POLLIN;
+    return ::poll(&p, 1, timeoutMs) > 0;
+}
+// A fake-clock wait still gives the peer (an in-process simulator) real time to answer.
+constexpr int kFakeRealWaitMs = 10;
+}  // namespace
+
+uint64_t Clock::waitReadyMs(int fd, bool forWrite, uint64_t maxMs) {
+    uint64_t start = nowMs();
+    pollReady(fd, forWrite, static_cast<int>(maxMs));
+    return nowMs() - start;
+}
+
+uint64_t FakeClock::waitReadyMs(int fd, bool forWrite, uint64_t maxMs) {
+    uint64_t start = nowMs();
+    bool ready = pollReady(fd, forWrite, static_cast<int>(maxMs < kFakeRealWaitMs ? maxMs : kFakeRealWaitMs));
+    uint64_t waited = nowMs() - start;  // other threads may have slept on this clock meanwhile
+    if (!ready && waited < maxMs) {
+        m_now += maxMs - waited;
+        waited = maxMs;
+    }
+    return waited;
 }
 
 Clock& clock() {

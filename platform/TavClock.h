@@ -13,6 +13,9 @@ class Clock {
     // Milliseconds on a monotonic scale.
     virtual uint64_t nowMs() = 0;
     virtual void sleepMs(uint64_t ms) = 0;
+    // Waits at most maxMs for the descriptor to become readable (or writable) and returns the
+    // milliseconds this clock counts as waited, so callers can charge socket waits to a budget.
+    virtual uint64_t waitReadyMs(int fd, bool forWrite, uint64_t maxMs);
 };
 
 class SystemClock : public Clock {
@@ -28,6 +31,9 @@ class FakeClock : public Clock {
     uint64_t nowMs() override { return m_now.load(); }
     void sleepMs(uint64_t ms) override;
     void advance(uint64_t ms) { m_now += ms; }
+    // Polls the descriptor for real (briefly), but an empty wait counts as the full maxMs, so a
+    // budget runs out as fast as the test needs while data is still taken as soon as it arrives.
+    uint64_t waitReadyMs(int fd, bool forWrite, uint64_t maxMs) override;
     uint64_t sleptMs() const { return m_slept.load(); }
     unsigned sleepCount() const { return m_sleeps.load(); }
 
