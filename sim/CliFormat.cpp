@@ -37,7 +37,7 @@ std::vector<std::string> renderTable(const Table& t) {
     auto line = [&](auto&& text) {
         std::string out = " ";
         for (size_t i = 0; i < widths.size(); ++i) {
-            out += " " + pad(text(i), widths[i]) + (i + 1 < widths.size() ? " " : "");
+            out += " " + (i + 1 < widths.size() ? pad(text(i), widths[i]) + " " : text(i));
         }
         return out;
     };

@@ -17,7 +17,8 @@ struct Table {
 using Properties = std::vector<std::pair<std::string, std::string>>;
 
 // Lines (without line ends): an empty line, the header, the dash line and one line per row, every
-// column as wide as its widest cell; an empty cell prints as "--".
+// column as wide as its widest cell; an empty cell prints as "--". The last cell is not padded: a
+// reader takes the last column to the end of the line.
 std::vector<std::string> renderTable(const Table& t);
 // "  <name padded> : <value>"; `indent` is false for the welcome text's summary.
 std::vector<std::string> renderProperties(const Properties& p, bool indent = true);

@@ -28,10 +28,10 @@ TEST_F(SimCommandTest, LunTableAndPropertiesLayout) {
     EXPECT_EQ(run("create lun name=lun_b1 pool_id=0 capacity=1TB owner_controller=0A lun_type=thin"), kOk);
     EXPECT_EQ(run("show lun general"),
               "\r\n"
-              "  ID  Name    Pool ID  Capacity  Health Status  Running Status  Type \r\n"
+              "  ID  Name    Pool ID  Capacity  Health Status  Running Status  Type\r\n"
               "  --  ------  -------  --------  -------------  --------------  -----\r\n"
               "  1   lun_a   0        10.000GB  Normal         Online          Thick\r\n"
-              "  2   lun_b1  0        1.000TB   Normal         Online          Thin \r\n");
+              "  2   lun_b1  0        1.000TB   Normal         Online          Thin\r\n");
     EXPECT_EQ(run("show lun general |filterRow column=Name predict=equal_to value=lun_b1"),
               "\r\n"
               "  ID  Name    Pool ID  Capacity  Health Status  Running Status  Type\r\n"
@@ -158,15 +158,14 @@ TEST_F(SimCommandTest, MappingAHostToASnapshot) {
     }
     EXPECT_EQ(
         run("show lun_group snapshot lun_group_id=1|filterRow column=Snapshot\\sID predict=equal_to value=2"),
-        "\r\n  Snapshot ID  Snapshot Name\r\n  -----------  -------------\r\n  2            s1           "
-        "\r\n");
+        "\r\n  Snapshot ID  Snapshot Name\r\n  -----------  -------------\r\n  2            s1\r\n");
     EXPECT_EQ(
         run("show mapping_view general|filterRow column=Mapping\\sView\\sName predict=equal_to value=mv1"),
-        "\r\n  ID  Mapping View Name\r\n  --  -----------------\r\n  1   mv1              \r\n");
+        "\r\n  ID  Mapping View Name\r\n  --  -----------------\r\n  1   mv1\r\n");
     EXPECT_EQ(run("show initiator initiator_type=iSCSI"),
               "\r\n  iSCSI IQN                   Running Status  Free  Alias  Host ID  Multipath Type\r\n"
               "  --------------------------  --------------  ----  -----  -------  --------------\r\n"
-              "  iqn.1994-05.com.redhat:abc  Online          No    --     1        Default       \r\n");
+              "  iqn.1994-05.com.redhat:abc  Online          No    --     1        Default\r\n");
     EXPECT_EQ(
         run("add host initiator host_id=1 initiator_type=iSCSI iscsi_iqn_name=iqn.1994-05.com.redhat:abc")
             .rfind("Error: The specified object ID is not unique.", 0),
@@ -236,7 +235,7 @@ TEST_F(SimCommandTest, FileSystemSnapshotsAndShares) {
                   "predict=equal_to value=s1"),
               "\r\n  ID    Snapshot Name  File System ID  Running Status\r\n"
               "  ----  -------------  --------------  --------------\r\n"
-              "  1@s1  s1             1               Active        \r\n");
+              "  1@s1  s1             1               Active\r\n");
     EXPECT_EQ(run("change fs_snapshot restore snapshot_id=1@s1"),
               "The file system snapshot was restored successfully.\r\n");
     EXPECT_EQ(run("create share nfs local_path=/fs1/ file_system_id=" + std::to_string(fs) + " alias=fs1"),
@@ -252,7 +251,7 @@ TEST_F(SimCommandTest, FileSystemSnapshotsAndShares) {
     EXPECT_EQ(run("show share_permission cifs share_id=2"),
               "\r\n  ID  Access Name  Share ID  Type  Permission\r\n  --  -----------  --------  ----  "
               "----------\r\n"
-              "  2   Everyone     2         user  Read Only \r\n");
+              "  2   Everyone     2         user  Read Only\r\n");
     EXPECT_EQ(run("delete share cifs share_id=2"), kOk);
     EXPECT_TRUE(array.model().copy().cifsPermissions.empty());
     EXPECT_EQ(run("delete fs_snapshot general snapshot_id_list=1@s1"), kOk);
