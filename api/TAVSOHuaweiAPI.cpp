@@ -2,7 +2,9 @@
 // until their operation is built.
 #include "api/TAVSOHuaweiAPI.h"
 
+#include "api/HuaweiDeviceInfo.h"
 #include "api/HuaweiLog.h"
+#include "cli/HuaeiParser.h"
 
 namespace {
 
@@ -47,15 +49,38 @@ TAVSO_EXPORT int tavso_getArrayInfo(void*, void*) {
     return 0;
 }
 
-// [device identification: replaced when it lands]
-TAVSO_EXPORT int tavso_isSupported(const char* device, TAVSO::SNAP_TYPE, TAVSO::TAVOSUtil*, char*, short) {
+TAVSO_EXPORT int tavso_isSupported(const char* device, TAVSO::SNAP_TYPE, TAVSO::TAVOSUtil* osUtil, char*,
+                                   short) {
     const char* tag = "Huawei-tavso_isSupported";
     if (!device) {
         Log(tag, nullptr, TAVSO::LOG_ERROR, "Function called with NULL character device name");
         return 1;
     }
-    Log(tag, nullptr, TAVSO::LOG_ERROR, "%s: operation not available yet", tag);
-    return 1;
+    std::string vendor, product, arrayId, lunWwn, lunUuid;
+    int lunId = 0;
+    if (!getDevArrayInfo(device, vendor, product, arrayId, lunWwn, lunUuid, lunId, nullptr, osUtil)) {
+        Log(tag, nullptr, TAVSO::LOG_ERROR, "%s: Failed to get Huawei Array name from host device name[%s]",
+            tag, device);
+        return 1;
+    }
+    HuaeiParser::trimstring(product);
+    Log(tag, nullptr, TAVSO::LOG_INFO,
+        "%s [Vendor-id - %s] [Product-id - %s] [Array-id - %s] [Lun-WWN - %s] [LUN-ID - %u] [Src-Dev - %s]",
+        tag, vendor.c_str(), product.c_str(), arrayId.c_str(), lunWwn.c_str(), static_cast<unsigned>(lunId),
+        device);
+    if (isSupportedProduct(product)) {
+        return 0;
+    }
+    Log(tag, nullptr, TAVSO::LOG_ERROR,
+        "%s: The device %s does not belong to Huawei array. Vendor of the device is - %s and product line "
+        "[%s] [%u]",
+        tag, device, vendor.c_str(), product.c_str(), static_cast<unsigned>(product.size()));
+    for (size_t i = 0; i < product.size(); ++i) {
+        unsigned char c = static_cast<unsigned char>(product[i]);
+        Log(tag, nullptr, TAVSO::LOG_ERROR, "%s: [Product-id(%llu) = %u - %c", tag,
+            static_cast<unsigned long long>(i), static_cast<unsigned>(c), c);
+    }
+    return 2;
 }
 
 // [prepare]

@@ -12,6 +12,7 @@
 
 #include "platform/TavsoHost.h"
 #include "tests/support/FakeHost.h"
+#include "tests/support/InquiryImage.h"
 
 using namespace tavso::test;
 
@@ -89,4 +90,20 @@ TEST(Plugin, DrivesVersionUnprepareAndIsSupported) {
 
     EXPECT_EQ(1, isSupported(nullptr, TAVSO::SNAP_TYPE_DEFAULT, &os, nullptr, 0));
     EXPECT_EQ(1, isSupported("/nonexistent/device", TAVSO::SNAP_TYPE_DEFAULT, &os, nullptr, 0));
+}
+
+TEST(Plugin, IsSupportedOnInquiryImages) {
+    Library lib;
+    ASSERT_NE(nullptr, lib.handle) << dlerror();
+    auto isSupported =
+        lib.get<int (*)(const char*, TAVSO::SNAP_TYPE, TAVSO::TAVOSUtil*, char*, short)>("tavso_isSupported");
+    ASSERT_TRUE(isSupported);
+    TempDir dir;
+    FakeOsUtil os;
+    std::string huawei = dir.device("sda", huaweiLun("S5500T", "2102351234ABCDEF0001", std::string(32, 'A')));
+    std::string other =
+        dir.device("sdb", {standardInquiry("ACME", "DISK"), page80("X", "0001"), std::nullopt});
+    EXPECT_EQ(0, isSupported(huawei.c_str(), TAVSO::SNAP_TYPE_DEFAULT, &os, nullptr, 0));
+    EXPECT_EQ(2, isSupported(other.c_str(), TAVSO::SNAP_TYPE_DEFAULT, &os, nullptr, 0));
+    EXPECT_EQ(1, isSupported(dir.file("missing").c_str(), TAVSO::SNAP_TYPE_DEFAULT, &os, nullptr, 0));
 }
