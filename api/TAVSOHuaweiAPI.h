@@ -1,4 +1,4 @@
-// The plug-in's exported entry points (C linkage; the only symbols the library exports).
+// The thirteen exported entry points of the plug-in.
 #pragma once
 
 #include <list>
@@ -24,4 +24,4 @@ TAVSO_EXPORT int tavso_reconcileSnaps(TAVSO::SnapInfo** volumes, short count, TA
 TAVSO_EXPORT int tavso_identifyDevices(TAVSO::SnapInfo** volumes, short count,
                                        std::map<std::string, std::list<std::string>>* devicesByVendor,
                                        int operation, void* reserved, TAVSO::TAVOSUtil* osUtil);
-TAVSO_EXPORT int tavso_getArrayInfo(void* a, void* b);
+TAVSO_EXPORT int tavso_getArrayInfo(void* first, void* second);

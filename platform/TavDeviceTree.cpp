@@ -6,109 +6,69 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cstring>
 #include <fstream>
-#include <map>
-#include <vector>
+#include <sstream>
 
 namespace {
 
-constexpr const char* kScsiIface = "TavDeviceScsiIface";
-constexpr const char* kImageMagic = "TAVSO-INQUIRY-IMAGE 1";
+const char* kScsiIface = "TavDeviceScsiIface";
+const char* kImageHeader = "TAVSO-INQUIRY-IMAGE 1";
 
-int hexDigit(char c) {
-    if (c >= '0' && c <= '9') {
-        return c - '0';
-    }
-    if (c >= 'a' && c <= 'f') {
-        return c - 'a' + 10;
-    }
-    if (c >= 'A' && c <= 'F') {
-        return c - 'A' + 10;
-    }
-    return -1;
-}
-
-bool parseHex(const std::string& text, std::vector<unsigned char>& out) {
-    out.clear();
-    int high = -1;
-    for (char c : text) {
-        if (c == ' ' || c == '\t' || c == '\r') {
-            continue;
-        }
-        int d = hexDigit(c);
-        if (d < 0) {
-            return false;
-        }
-        if (high < 0) {
-            high = d;
-        } else {
-            out.push_back(static_cast<unsigned char>(high * 16 + d));
-            high = -1;
-        }
-    }
-    return high < 0;
-}
-
-// The INQUIRY page a CDB asks for: "std", "80", "83", ...; empty when it is no INQUIRY.
-std::string inquiryKey(const unsigned char* cdb, int cdbLength) {
+// Which reply an INQUIRY CDB asks for: "std", "80", "83", or "" for anything else.
+std::string replyKey(const unsigned char* cdb, int cdbLength) {
     if (!cdb || cdbLength < 6 || cdb[0] != 0x12) {
-        return std::string();
+        return "";
     }
-    if ((cdb[1] & 0x01) == 0) {
-        return "std";
+    if ((cdb[1] & 1) == 0) {
+        return cdb[2] == 0 ? "std" : "";
     }
-    char key[8];
-    std::snprintf(key, sizeof key, "%02x", cdb[2]);
-    return key;
+    if (cdb[2] == 0x80) {
+        return "80";
+    }
+    if (cdb[2] == 0x83) {
+        return "83";
+    }
+    return "";
 }
 
 class ImageDevice : public TavDevice, public TavDeviceScsiIface {
   public:
-    ImageDevice(std::string name, std::map<std::string, std::vector<unsigned char>> pages)
-        : m_name(std::move(name)), m_pages(std::move(pages)) {}
-    const std::string& getName() const override { return m_name; }
-    TavDeviceScsiIface* getInterface(const char* name) override {
-        return name && std::strcmp(name, kScsiIface) == 0 ? this : nullptr;
+    ImageDevice(std::string name, std::map<std::string, std::vector<unsigned char>> replies)
+        : TavDevice(std::move(name)), m_replies(std::move(replies)) {}
+    TavDeviceScsiIface* getInterface(const std::string& name) override {
+        return name == kScsiIface ? this : nullptr;
     }
-    int sendCdb(const unsigned char* cdb, int cdbLength, unsigned char* buffer, int bufferLength, int, int,
-                int, int, int, CUboError* error) override {
-        std::string key = inquiryKey(cdb, cdbLength);
-        auto page = m_pages.find(key);
-        if (key.empty() || page == m_pages.end()) {
+    int sendScsiCommand(const unsigned char* cdb, int cdbLength, unsigned char* buffer, int bufferLength, int,
+                        int, int, int, int, CUboError* error) override {
+        auto it = m_replies.find(replyKey(cdb, cdbLength));
+        if (it == m_replies.end() || !buffer || bufferLength < 0) {
             if (error) {
-                error->Set(EIO,
-                           "Device " + m_name + " rejected the command (check condition: illegal request)");
+                error->Set(EIO, "ILLEGAL REQUEST: INQUIRY not supported by " + getName());
             }
             return -1;
         }
-        int allocation = cdb[3] << 8 | cdb[4];
-        int n = static_cast<int>(page->second.size());
-        n = std::min(n, std::min(allocation, bufferLength));
-        if (n > 0 && buffer) {
-            std::memcpy(buffer, page->second.data(), static_cast<size_t>(n));
-        }
-        return n;
+        size_t n = std::min(it->second.size(), static_cast<size_t>(bufferLength));
+        std::memcpy(buffer, it->second.data(), n);
+        return static_cast<int>(n);
     }
 
   private:
-    std::string m_name;
-    std::map<std::string, std::vector<unsigned char>> m_pages;
+    std::map<std::string, std::vector<unsigned char>> m_replies;
 };
 
 class SgDevice : public TavDevice, public TavDeviceScsiIface {
   public:
-    SgDevice(std::string name, int fd) : m_name(std::move(name)), m_fd(fd) {}
+    SgDevice(std::string name, int fd) : TavDevice(std::move(name)), m_fd(fd) {}
     ~SgDevice() override { ::close(m_fd); }
-    SgDevice(const SgDevice&) = delete;
-    SgDevice& operator=(const SgDevice&) = delete;
-    const std::string& getName() const override { return m_name; }
-    TavDeviceScsiIface* getInterface(const char* name) override {
-        return name && std::strcmp(name, kScsiIface) == 0 ? this : nullptr;
+    TavDeviceScsiIface* getInterface(const std::string& name) override {
+        return name == kScsiIface ? this : nullptr;
     }
-    int sendCdb(const unsigned char* cdb, int cdbLength, unsigned char* buffer, int bufferLength, int, int,
-                int, int, int timeoutSeconds, CUboError* error) override {
+    int sendScsiCommand(const unsigned char* cdb, int cdbLength, unsigned char* buffer, int bufferLength, int,
+                        int, int, int, int timeoutSecs, CUboError* error) override {
         unsigned char sense[32] = {};
         sg_io_hdr_t io{};
         io.interface_id = 'S';
@@ -119,20 +79,16 @@ class SgDevice : public TavDevice, public TavDeviceScsiIface {
         io.dxfer_len = static_cast<unsigned>(bufferLength);
         io.sbp = sense;
         io.mx_sb_len = sizeof sense;
-        io.timeout = static_cast<unsigned>(timeoutSeconds > 0 ? timeoutSeconds : 10) * 1000u;
+        io.timeout = static_cast<unsigned>(timeoutSecs > 0 ? timeoutSecs : 10) * 1000;
         if (::ioctl(m_fd, SG_IO, &io) < 0) {
             if (error) {
-                error->Set(errno, "SG_IO on " + m_name + " failed: " + std::strerror(errno));
+                error->Set(errno, std::string("SG_IO failed: ") + std::strerror(errno));
             }
             return -1;
         }
         if ((io.info & SG_INFO_OK_MASK) != SG_INFO_OK) {
             if (error) {
-                char text[128];
-                std::snprintf(text, sizeof text,
-                              "SCSI command failed on %s (status 0x%x, host 0x%x, driver 0x%x)",
-                              m_name.c_str(), io.status, io.host_status, io.driver_status);
-                error->Set(EIO, text);
+                error->Set(EIO, "SCSI command failed, status " + std::to_string(io.status));
             }
             return -1;
         }
@@ -140,88 +96,89 @@ class SgDevice : public TavDevice, public TavDeviceScsiIface {
     }
 
   private:
-    std::string m_name;
     int m_fd;
 };
 
-// A device node or file that is no SCSI device.
 class PlainDevice : public TavDevice {
   public:
-    explicit PlainDevice(std::string name) : m_name(std::move(name)) {}
-    const std::string& getName() const override { return m_name; }
-    TavDeviceScsiIface* getInterface(const char*) override { return nullptr; }
-
-  private:
-    std::string m_name;
+    explicit PlainDevice(std::string name) : TavDevice(std::move(name)) {}
+    TavDeviceScsiIface* getInterface(const std::string&) override { return nullptr; }
 };
 
-TavDevicePtr openImage(const std::string& path, std::ifstream& in, CUboError* error) {
-    std::map<std::string, std::vector<unsigned char>> pages;
+bool parseHex(const std::string& text, std::vector<unsigned char>* out) {
+    if (text.size() % 2 != 0) {
+        return false;
+    }
+    for (size_t i = 0; i < text.size(); i += 2) {
+        char pair[3] = {text[i], text[i + 1], 0};
+        char* end = nullptr;
+        unsigned long v = std::strtoul(pair, &end, 16);
+        if (*end != '\0' || !std::isxdigit(static_cast<unsigned char>(pair[0]))) {
+            return false;
+        }
+        out->push_back(static_cast<unsigned char>(v));
+    }
+    return true;
+}
+
+std::shared_ptr<TavDevice> openImage(const std::string& path, CUboError* error) {
+    std::ifstream in(path);
     std::string line;
+    if (!std::getline(in, line) || line != kImageHeader) {
+        return std::make_shared<PlainDevice>(path);
+    }
+    std::map<std::string, std::vector<unsigned char>> replies;
     while (std::getline(in, line)) {
-        size_t sp = line.find(' ');
-        if (line.empty() || sp == std::string::npos) {
+        std::istringstream fields(line);
+        std::string key, hex;
+        if (!(fields >> key >> hex)) {
             continue;
         }
         std::vector<unsigned char> bytes;
-        std::string key = line.substr(0, sp);
-        for (char& c : key) {
-            c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-        }
-        if (!parseHex(line.substr(sp + 1), bytes)) {
+        if ((key != "std" && key != "80" && key != "83") || !parseHex(hex, &bytes)) {
             if (error) {
-                error->Set(EINVAL, "Malformed inquiry image " + path + ": bad hex in line '" + key + "'");
+                error->Set(EINVAL, "malformed inquiry image line in " + path);
             }
             return nullptr;
         }
-        pages[key] = std::move(bytes);
+        replies[key] = std::move(bytes);
     }
-    return std::make_shared<ImageDevice>(path, std::move(pages));
+    return std::make_shared<ImageDevice>(path, std::move(replies));
 }
 
 }  // namespace
 
-TavDevicePtr TavDeviceTree::getDevice(const char* path, CUboError* error) {
+std::shared_ptr<TavDevice> TavDeviceTree::getDevice(const char* path, CUboError* error) {
     if (!path || !*path) {
         if (error) {
-            error->Set(EINVAL, "No device path given");
+            error->Set(EINVAL, "no device path");
         }
         return nullptr;
     }
     struct stat st {};
     if (::stat(path, &st) != 0) {
         if (error) {
-            error->Set(errno, std::string(path) + ": " + std::strerror(errno));
+            error->Set(errno, std::string("cannot open device ") + path + ": " + std::strerror(errno));
         }
         return nullptr;
     }
     if (S_ISREG(st.st_mode)) {
-        std::ifstream in(path);
-        std::string first;
-        if (in && std::getline(in, first)) {
-            if (!first.empty() && first.back() == '\r') {
-                first.pop_back();
-            }
-            if (first == kImageMagic) {
-                return openImage(path, in, error);
-            }
-        }
+        return openImage(path, error);
+    }
+    if (!S_ISBLK(st.st_mode) && !S_ISCHR(st.st_mode)) {
         return std::make_shared<PlainDevice>(path);
     }
-    if (S_ISBLK(st.st_mode) || S_ISCHR(st.st_mode)) {
-        int fd = ::open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-        if (fd < 0) {
-            if (error) {
-                error->Set(errno, std::string(path) + ": " + std::strerror(errno));
-            }
-            return nullptr;
+    int fd = ::open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        if (error) {
+            error->Set(errno, std::string("cannot open device ") + path + ": " + std::strerror(errno));
         }
-        int version = 0;
-        if (::ioctl(fd, SG_GET_VERSION_NUM, &version) < 0) {
-            ::close(fd);
-            return std::make_shared<PlainDevice>(path);
-        }
-        return std::make_shared<SgDevice>(path, fd);
+        return nullptr;
     }
-    return std::make_shared<PlainDevice>(path);
+    int version = 0;
+    if (::ioctl(fd, SG_GET_VERSION_NUM, &version) < 0) {
+        ::close(fd);
+        return std::make_shared<PlainDevice>(path);
+    }
+    return std::make_shared<SgDevice>(path, fd);
 }

@@ -1,37 +1,41 @@
-// The device library: a host device opened by path and asked with SCSI commands. Block and
-// SCSI-generic devices are asked through the SG_IO ioctl; a regular file that begins with the line
-// "TAVSO-INQUIRY-IMAGE 1" is an emulated device answering INQUIRY from the file.
+// The device library: looks a device up by path and sends SCSI commands to it. Block and
+// SCSI-generic devices are asked with SG_IO; a regular file beginning with the line
+// "TAVSO-INQUIRY-IMAGE 1" is an emulated device whose "std", "80" and "83" lines hold the replies
+// to the standard INQUIRY and to VPD pages 0x80 and 0x83.
 #pragma once
 
+#include <map>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/UboError.h"
 
 class TavDeviceScsiIface {
   public:
     virtual ~TavDeviceScsiIface() = default;
-    // Sends one CDB with a data-in buffer. The trailing values are the pass-through's options
-    // (callers pass 0, 1, 0, 0 and a time-out of 10 seconds). Returns the bytes received, or -1
-    // with the reason in `error`.
-    virtual int sendCdb(const unsigned char* cdb, int cdbLength, unsigned char* buffer, int bufferLength,
-                        int direction, int dataIn, int reserved1, int reserved2, int timeoutSeconds,
-                        CUboError* error) = 0;
+    // Sends one data-in CDB; the number of bytes received, or -1 with the reason in error.
+    virtual int sendScsiCommand(const unsigned char* cdb, int cdbLength, unsigned char* buffer,
+                                int bufferLength, int direction, int retries, int reserved1, int reserved2,
+                                int timeoutSecs, CUboError* error) = 0;
 };
 
 class TavDevice {
   public:
     virtual ~TavDevice() = default;
-    virtual const std::string& getName() const = 0;
-    // The interface named `name` ("TavDeviceScsiIface"), or null when the device has none.
-    virtual TavDeviceScsiIface* getInterface(const char* name) = 0;
-};
+    const std::string& getName() const { return m_name; }
+    // The interface named "TavDeviceScsiIface", or null when the device is not a SCSI device.
+    virtual TavDeviceScsiIface* getInterface(const std::string& name) = 0;
 
-// Devices are shared: the last holder releases the handle.
-using TavDevicePtr = std::shared_ptr<TavDevice>;
+  protected:
+    explicit TavDevice(std::string name) : m_name(std::move(name)) {}
+
+  private:
+    std::string m_name;
+};
 
 class TavDeviceTree {
   public:
-    // The device at `path`, or null with the reason in `error`.
-    static TavDevicePtr getDevice(const char* path, CUboError* error);
+    // The device at path, or null with the reason in error.
+    static std::shared_ptr<TavDevice> getDevice(const char* path, CUboError* error);
 };

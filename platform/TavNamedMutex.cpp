@@ -1,44 +1,89 @@
 #include "platform/TavNamedMutex.h"
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include <cctype>
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
 #include <map>
 
 namespace {
-std::mutex g_registryLock;
-std::map<std::string, std::weak_ptr<std::recursive_mutex>> g_registry;
+
+std::shared_ptr<std::mutex> localMutex(const std::string& name) {
+    static std::mutex registryLock;
+    static std::map<std::string, std::shared_ptr<std::mutex>> registry;
+    std::lock_guard<std::mutex> g(registryLock);
+    auto& m = registry[name];
+    if (!m) {
+        m = std::make_shared<std::mutex>();
+    }
+    return m;
+}
+
+std::string lockFile(const std::string& name) {
+    const char* base = std::getenv("TMPDIR");
+    std::string file = std::string(base && *base ? base : "/tmp") + "/tavso-mutex-";
+    for (char c : name) {
+        file += (std::isalnum(static_cast<unsigned char>(c)) || c == '_' || c == '-') ? c : '_';
+    }
+    return file + ".lock";
+}
+
 }  // namespace
 
-TavNamedMutex::TavNamedMutex(const char* name, CUboError* error, bool lockNow) {
-    std::string key = name ? name : "";
-    {
-        std::lock_guard<std::mutex> g(g_registryLock);
-        m_mutex = g_registry[key].lock();
-        if (!m_mutex) {
-            m_mutex = std::make_shared<std::recursive_mutex>();
-            g_registry[key] = m_mutex;
+TavNamedMutex::TavNamedMutex(const char* name, CUboError* error, bool lockNow) : m_name(name ? name : "") {
+    if (m_name.empty()) {
+        if (error) {
+            error->Set(EINVAL, "named mutex without a name");
         }
+        return;
     }
-    if (error) {
-        error->Clear();
+    m_local = localMutex(m_name);
+    m_fd = ::open(lockFile(m_name).c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+    if (m_fd < 0) {
+        if (error) {
+            error->Set(errno, "cannot open named mutex " + m_name + ": " + std::strerror(errno));
+        }
+        return;
     }
     if (lockNow) {
-        lock();
+        lock(error);
     }
 }
 
 TavNamedMutex::~TavNamedMutex() {
-    while (m_held > 0) {
-        unlock();
+    unlock();
+    if (m_fd >= 0) {
+        ::close(m_fd);
     }
 }
 
-void TavNamedMutex::lock() {
-    m_mutex->lock();
-    ++m_held;
+bool TavNamedMutex::lock(CUboError* error) {
+    if (m_fd < 0 || m_locked) {
+        return m_locked;
+    }
+    m_local->lock();
+    while (::flock(m_fd, LOCK_EX) != 0) {
+        if (errno != EINTR) {
+            if (error) {
+                error->Set(errno, "cannot lock named mutex " + m_name + ": " + std::strerror(errno));
+            }
+            m_local->unlock();
+            return false;
+        }
+    }
+    m_locked = true;
+    return true;
 }
 
 void TavNamedMutex::unlock() {
-    if (m_held > 0) {
-        --m_held;
-        m_mutex->unlock();
+    if (!m_locked) {
+        return;
     }
+    ::flock(m_fd, LOCK_UN);
+    m_locked = false;
+    m_local->unlock();
 }

@@ -1,5 +1,5 @@
-// The platform's named system mutex: one lock per name within the process (the plug-in only needs
-// processes not to race inside one host process). Created unlocked unless `lockNow` is given.
+// The platform's named system mutex: every object made with the same name, in this process or
+// another, shares one lock (an flock on a file under TMPDIR or /tmp, plus an in-process mutex).
 #pragma once
 
 #include <memory>
@@ -10,15 +10,19 @@
 
 class TavNamedMutex {
   public:
+    // lockNow true: acquired before the constructor returns. A failure is reported in error.
     TavNamedMutex(const char* name, CUboError* error, bool lockNow);
     ~TavNamedMutex();
     TavNamedMutex(const TavNamedMutex&) = delete;
     TavNamedMutex& operator=(const TavNamedMutex&) = delete;
 
-    void lock();
+    bool lock(CUboError* error);
     void unlock();
+    bool isValid() const { return m_fd >= 0; }
 
   private:
-    std::shared_ptr<std::recursive_mutex> m_mutex;
-    int m_held = 0;
+    std::string m_name;
+    std::shared_ptr<std::mutex> m_local;
+    int m_fd = -1;
+    bool m_locked = false;
 };

@@ -1,35 +1,33 @@
 #include "platform/TavThread.h"
 
-#include <atomic>
-#include <system_error>
-
-namespace {
-std::atomic<int> g_failCreates{0};
+TavThread::~TavThread() {
+    joinThread();
 }
 
-void TavThread::failNextCreates(int count) {
-    g_failCreates = count;
+void* TavThread::run(void* self) {
+    TavThread* t = static_cast<TavThread*>(self);
+    t->m_result = t->m_function(t->m_argument);
+    return nullptr;
 }
 
-bool TavThread::create(Function function, void* argument) {
-    if (!function || m_thread.joinable()) {
-        return false;
+int TavThread::createThread(Function function, void* argument) {
+    if (!function || m_started) {
+        return -1;
     }
-    for (int left = g_failCreates.load(); left > 0;) {
-        if (g_failCreates.compare_exchange_weak(left, left - 1)) {
-            return false;
-        }
+    m_function = function;
+    m_argument = argument;
+    if (pthread_create(&m_thread, nullptr, &TavThread::run, this) != 0) {
+        return -1;
     }
-    try {
-        m_thread = std::thread(function, argument);
-    } catch (const std::system_error&) {
-        return false;
-    }
-    return true;
+    m_started = true;
+    return 0;
 }
 
-void TavThread::join() {
-    if (m_thread.joinable()) {
-        m_thread.join();
+int TavThread::joinThread() {
+    if (!m_started) {
+        return -1;
     }
+    pthread_join(m_thread, nullptr);
+    m_started = false;
+    return m_result;
 }

@@ -1,26 +1,29 @@
-// The platform thread: starts a function with one pointer argument; a failed start is reported,
-// and a started thread is joined (by join() or, at the latest, by the destructor).
+// The platform thread: starts a function with one pointer argument; a failed start is reported
+// by a negative result, so callers can tell it from a running worker.
 #pragma once
 
-#include <thread>
+#include <pthread.h>
 
 class TavThread {
   public:
-    using Function = void (*)(void*);
+    using Function = int (*)(void* argument);
 
     TavThread() = default;
-    ~TavThread() { join(); }
+    ~TavThread();  // joins a thread still running: a worker never outlives its object
     TavThread(const TavThread&) = delete;
     TavThread& operator=(const TavThread&) = delete;
 
-    // False when the thread could not be started (or one is running already).
-    bool create(Function function, void* argument);
-    void join();
-    bool running() const { return m_thread.joinable(); }
-
-    // Tests: the next `count` creates fail, as when the system has no threads left.
-    static void failNextCreates(int count);
+    // 0 when started, negative when the thread could not be started (or one is running already).
+    int createThread(Function function, void* argument);
+    // Waits for the thread; its function's result, or -1 when no thread was started.
+    int joinThread();
 
   private:
-    std::thread m_thread;
+    static void* run(void* self);
+
+    pthread_t m_thread{};
+    bool m_started = false;
+    Function m_function = nullptr;
+    void* m_argument = nullptr;
+    int m_result = 0;
 };

@@ -3,184 +3,110 @@
 #include "api/HuaweiDeviceInfo.h"
 #include "api/TAVSOHuaweiAPI.h"
 #include "platform/TavPlatformInfo.h"
-#include "tests/support/DebugLogCapture.h"
 #include "tests/support/FakeHost.h"
 #include "tests/support/InquiryImage.h"
 
 using namespace tavso::test;
 
-namespace {
-
-const std::string kArray = "2102351234ABCD000001";
-const std::string kWwn = "6AB3C5D7E9F10203040506070000002A";  // LUN 42
-
-struct Identity {
-    std::string vendor, product, arrayId, lunWwn, lunUuid;
-    int lunId = -1;
-    bool ok = false;
+struct ProductCase {
+    const char* vendor;
+    const char* product;
+    int expected;
 };
 
-Identity identify(const std::string& device, TAVSO::SnapInfo* volume = nullptr,
-                  TAVSO::TAVOSUtil* os = nullptr) {
-    Identity id;
-    id.ok = getDevArrayInfo(device.c_str(), id.vendor, id.product, id.arrayId, id.lunWwn, id.lunUuid,
-                            id.lunId, volume, os);
-    return id;
-}
+class IsSupportedProducts : public ::testing::TestWithParam<ProductCase> {};
 
-}  // namespace
-
-TEST(ProductCheck, ExactListedProductLinesOnly) {
-    struct Case {
-        const char* product;
-        bool supported;
-    } cases[] = {{"XSG1", true},  {"S5500T  ", true}, {"  HVS88T", true}, {"XSG", false},
-                 {"xsg1", false}, {"", false},        {"S5500", false},   {"T<*>XSG1", false}};
-    for (const auto& c : cases) {
-        EXPECT_EQ(c.supported, isSupportedHuaweiProduct(c.product)) << c.product;
-    }
-}
-
-TEST(ScsiIdentity, HuaweiLunGivesArraySerialWwnAndLunId) {
+TEST_P(IsSupportedProducts, AnswersByVendorAndProductLine) {
     TempDir dir;
-    std::string dev = dir.device("sdb", huaweiLun("XSG1", kArray, kWwn, "0012"));
-    Identity id = identify(dev);
-    ASSERT_TRUE(id.ok);
-    EXPECT_EQ("HUAWEI", id.vendor);
-    EXPECT_EQ("XSG1", id.product);
-    EXPECT_EQ(kArray, id.arrayId);
-    EXPECT_EQ(kWwn, id.lunWwn);
-    EXPECT_EQ(42, id.lunId);
-
-    ScopedSettings p80("[~Dravel]\nUseP80LunID=1\n");
-    EXPECT_EQ(12, identify(dev).lunId);
+    const ProductCase& c = GetParam();
+    std::string dev =
+        dir.device("d", {standardInquiry(c.vendor, c.product), page80("2102351234ABCDEF0001", "0012"),
+                         page83("6000000000000000000000000000001A")});
+    EXPECT_EQ(c.expected, tavso_isSupported(dev.c_str(), TAVSO::SNAP_TYPE_DEFAULT, nullptr, nullptr, 0));
 }
 
-TEST(ScsiIdentity, OtherProductsAndVendorsSkipThePage83Query) {
+INSTANTIATE_TEST_SUITE_P(Products, IsSupportedProducts,
+                         ::testing::Values(ProductCase{"HUAWEI", "XSG1", 0},
+                                           ProductCase{"HUAWEI", "S5500T  ", 0},
+                                           ProductCase{"HUAWEI", "XSG", 2}, ProductCase{"HUAWEI", "xsg1", 2},
+                                           ProductCase{"ACME", "XSG1", 0}, ProductCase{"ACME", "DISK", 2}));
+
+TEST(DevArrayInfo, HuaweiLunReadsWwnArrayAndLunId) {
     TempDir dir;
-    InquiryImage unlisted = huaweiLun("OTHER", kArray, kWwn);
-    unlisted.vpd83.reset();  // would fail if it were asked
-    Identity id = identify(dir.device("sdc", unlisted));
-    ASSERT_TRUE(id.ok);
-    EXPECT_EQ("OTHER", id.product);
-    EXPECT_EQ("", id.lunWwn);
-    EXPECT_EQ(0, id.lunId);
-
-    InquiryImage foreign;
-    foreign.standard = standardInquiry("NETAPP", "LUN C-Mode");
-    foreign.vpd80 = page80("80ABCDEFGHIJKLMNOPQR", "0001");
-    EXPECT_TRUE(identify(dir.device("sdd", foreign)).ok);
-    std::string dev = dir.device("sde", foreign);
-    EXPECT_EQ(2, tavso_isSupported(dev.c_str(), TAVSO::SNAP_TYPE_DEFAULT, nullptr, nullptr, 0));
+    std::string dev = dir.device(
+        "d", huaweiLun("XSG1", "2102351234ABCDEF0001", "6000000000000000000000000000001A", "0012"));
+    std::string vendor, product, arrayId, wwn, uuid;
+    int lunId = -1;
+    FakeVolume v;
+    ASSERT_TRUE(getDevArrayInfo(dev.c_str(), vendor, product, arrayId, wwn, uuid, lunId, &v, nullptr));
+    EXPECT_EQ("HUAWEI", vendor);
+    EXPECT_EQ("XSG1", product);
+    EXPECT_EQ("2102351234ABCDEF0001", arrayId);
+    EXPECT_EQ("6000000000000000000000000000001A", wwn);
+    EXPECT_EQ(26, lunId);
+    EXPECT_TRUE(v.logged("[$$test] [LUN-ID from page 0x83 - 26] [LUN-ID from page 0x80 - 12]", 1));
+    ScopedSettings s("[~Dravel]\nUseP80LunID=1\n");
+    ASSERT_TRUE(getDevArrayInfo(dev.c_str(), vendor, product, arrayId, wwn, uuid, lunId, &v, nullptr));
+    EXPECT_EQ(12, lunId);
 }
 
-TEST(ScsiIdentity, FailuresAreLoggedAndReturnFalse) {
+TEST(DevArrayInfo, UnlistedHuaweiProductGetsNoPage83) {
     TempDir dir;
-    InquiryImage no80 = huaweiLun("XSG1", kArray, kWwn);
-    no80.vpd80.reset();
-    struct Case {
-        std::string device;
-        std::string message;
-    } cases[] = {
-        {dir.file("missing"), "Failed to get TavDevice. Error:["},
-        {dir.write("plain", "just a file\n"), "' is not SCSI device"},
-        {dir.device("no80", no80), "Fail to send scsi inqury cdb for Page 80, caught exception:"},
-    };
-    for (const auto& c : cases) {
-        FakeVolume v;
-        EXPECT_FALSE(identify(c.device, &v).ok) << c.device;
-        EXPECT_TRUE(v.loggedContaining(c.message)) << c.message;
-    }
+    std::string dev =
+        dir.device("d", huaweiLun("OTHER", "2102351234ABCDEF0001", "6000000000000000000000000000001A"));
+    std::string vendor, product, arrayId, wwn, uuid;
+    int lunId = -1;
+    ASSERT_TRUE(getDevArrayInfo(dev.c_str(), vendor, product, arrayId, wwn, uuid, lunId, nullptr, nullptr));
+    EXPECT_EQ("", wwn);
+    EXPECT_EQ(0, lunId);
 }
 
-TEST(IsSupported, Results) {
-    TempDir dir;
-    std::string dev = dir.device("sdb", huaweiLun("S5500T", kArray, kWwn));
-    EXPECT_EQ(0, tavso_isSupported(dev.c_str(), TAVSO::SNAP_TYPE_DEFAULT, nullptr, nullptr, 0));
-    EXPECT_EQ(1, tavso_isSupported(nullptr, TAVSO::SNAP_TYPE_DEFAULT, nullptr, nullptr, 0));
-    EXPECT_EQ(1, tavso_isSupported(dir.file("gone").c_str(), TAVSO::SNAP_TYPE_DEFAULT, nullptr, nullptr, 0));
-    DebugLogCapture module;
-    // No volume is passed, so a VMware text can never find its array.
-    EXPECT_EQ(1, tavso_isSupported("{idatype:vmware,lunuuid:0200000000"
-                                   "6AB3C5D7E9F102030405060700000001}",
-                                   TAVSO::SNAP_TYPE_DEFAULT, nullptr, nullptr, 0));
-    EXPECT_TRUE(
-        module.loggedContaining("Unable to find Array-ID for VMWare [Snap info - NULL] [OSUtil - NULL]"));
+TEST(DevArrayInfo, VmwareFormatErrorsAndLunId) {
+    FakeVolume v;
+    std::string vendor, product, arrayId, wwn, uuid;
+    int lunId = 0;
+    EXPECT_FALSE(getDevArrayInfo("{idatype:vmware,lunuuid:0123456789,vendor:HUAWEI}", vendor, product,
+                                 arrayId, wwn, uuid, lunId, &v, nullptr));
+    EXPECT_TRUE(v.logged("Error.Incorrect format of VMWARE LUN-WWN string :0123456789", 2));
+    std::string uuid30 = "0123456789" + std::string(20, 'A');
+    EXPECT_FALSE(getDevArrayInfo(("{idatype:vmware,lunuuid:" + uuid30 + ",vendor:HUAWEI}").c_str(), vendor,
+                                 product, arrayId, wwn, uuid, lunId, &v, nullptr));
+    EXPECT_TRUE(v.logged("Error.Incorrect format of LUN-ID LUN-WWN string :" + uuid30, 2));
+    FakeOsUtil os;
+    std::string full = "0123456789" + std::string("600000000000000000000000") + "0000001A" + "58534731";
+    ScopedSettings s("[~Dravel]\nHuaweiLunMap1= 6000000000000000000000000000001A|  ARR1 \n");
+    ASSERT_TRUE(getDevArrayInfo(("{idatype:vmware,lunuuid:" + full + ",vendor:HUAWEIXX}").c_str(), vendor,
+                                product, arrayId, wwn, uuid, lunId, &v, &os));
+    EXPECT_EQ(26, lunId);
+    EXPECT_EQ("XSG1", product);
+    EXPECT_EQ("HUAWEI", vendor);
+    EXPECT_EQ("ARR1", arrayId);
+    EXPECT_EQ(1, tavso_isSupported(("{idatype:vmware,lunuuid:" + full + "}").c_str(),
+                                   TAVSO::SNAP_TYPE_DEFAULT, &os, nullptr, 0));
 }
 
-TEST(VmwareIdentity, LunUuidLayoutAndFormatErrors) {
+TEST(ArrayIdFromReg, ScanStopsAtTheFirstUnsetNumber) {
+    ScopedSettings s("[~Dravel]\nHuaweiLunMap1=AAAA|X\nHuaweiLunMap3=BBBB|Y\n");
+    std::string wwn = "BBBB", arrayId;
+    EXPECT_FALSE(CheckAndGetArrayIDFromReg(wwn, arrayId));
+}
+
+TEST(ArrayIdFromVmware, DecodesTheSerialNumberPage) {
     FakeVolume v;
     FakeOsUtil os;
-    ScopedSettings map("[~Dravel]\nHuaweiLunMap1=  6AB3C5D7E9F10203040506070000001A|  " + kArray + "  \n");
-    std::string uuid = "0200000000" + std::string("6AB3C5D7E9F10203040506070000001A") + "58534731";  // "XSG1"
-    Identity id = identify("{idatype:vmware,vendor:HUAWEI-X,lunuuid:" + uuid + "}", &v, &os);
-    ASSERT_TRUE(id.ok);
-    EXPECT_EQ(26, id.lunId);
-    EXPECT_EQ("HUAWEI", id.vendor);
-    EXPECT_EQ("XSG1", id.product);
-    EXPECT_EQ(kArray, id.arrayId);
-
-    struct Case {
-        std::string uuid;
-        std::string message;
-    } cases[] = {
-        {"0123456789", "Error.Incorrect format of VMWARE LUN-WWN string :0123456789"},
-        {std::string(30, '1'), "Error.Incorrect format of LUN-ID LUN-WWN string :" + std::string(30, '1')}};
-    for (const auto& c : cases) {
-        FakeVolume w;
-        EXPECT_FALSE(identify("{vmware:1,lunuuid:" + c.uuid + "}", &w, &os).ok);
-        EXPECT_TRUE(w.logged(c.message)) << c.message;
-    }
-}
-
-TEST(VmwareIdentity, ArrayIdFromTheEsxServerSerialPage) {
-    FakeVolume v;
-    v.valueString[TAVSO::GET_VALUE_VOL_SOURCE_PATH] = "/vmfs/volumes/ds1";
+    v.valueString[TAVSO::GET_VALUE_VOL_SOURCE_PATH] = "esx1";
     v.valueInt[TAVSO::GET_VALUE_VOL_KORVL_ID] = 5;
-    v.valueInt[TAVSO::GET_VALUE_SUBCLINET_ID] = 77;
-    FakeOsUtil os;
-    std::string hexSerial;
-    for (char c : kArray) {
-        char two[3];
-        std::snprintf(two, sizeof two, "%02X", static_cast<unsigned char>(c));
-        hexSerial += two;
-    }
-    os.vmwarePages["SERIALNUM"] = {0, hexSerial};
+    v.valueInt[TAVSO::GET_VALUE_SUBCLINET_ID] = 9;
+    os.vmwarePages["SERIALNUM"] = {0, "3231303233353132333441424344454630303031"};
     std::string arrayId;
     ASSERT_TRUE(GetArrayIDfromVMWare(&v, "uuid", &os, arrayId));
-    EXPECT_EQ(kArray, arrayId);
+    EXPECT_EQ("2102351234ABCDEF0001", arrayId);
     auto calls = os.vmwarePageCalls();
     ASSERT_EQ(4u, calls.size());
     EXPECT_EQ("GENERIC_VPD", calls[0].pageKind);
     EXPECT_EQ(3072, calls[0].length);
-    EXPECT_EQ("SERIALNUM", calls[3].pageKind);
-    EXPECT_EQ(77, calls[3].appId);
-    EXPECT_EQ('*', calls[3].separator);
-
-    FakeVolume noPath;
-    EXPECT_FALSE(GetArrayIDfromVMWare(&noPath, "uuid", &os, arrayId));
-    EXPECT_TRUE(noPath.logged("[ERROR] Unable to get Host-Source path ."));
-}
-
-TEST(LunMapSettings, ScanStopsAtTheFirstMissingNumber) {
-    std::string wwn = "6AB3C5D7E9F10203040506070000002A", arrayId;
-    {
-        ScopedSettings s("[~Dravel]\nHuaweiLunMap1=OTHER|X\nHuaweiLunMap3=" + wwn + "|" + kArray + "\n");
-        EXPECT_FALSE(CheckAndGetArrayIDFromReg(wwn, arrayId));
-    }
-    {
-        ScopedSettings s("[~Dravel]\nHuaweiLunMap1=" + wwn + " |" + kArray + "\nHuaweiLunMap2=" + wwn +
-                         "|B\n");
-        EXPECT_TRUE(CheckAndGetArrayIDFromReg(wwn, arrayId));
-        EXPECT_EQ("B", arrayId);
-    }
-}
-
-TEST(TrimSpaces, StarsBecomeBlanksAndTrailingSpaceGoes) {
-    unsigned char bytes[] = {' ', 'A', '*', 'B', ' ', ' ', '\t'};
-    EXPECT_EQ(" A B", trimSpaces(bytes, sizeof bytes));
-    EXPECT_EQ(' ', bytes[2]);
-    unsigned char empty[] = {0, 'A'};
-    EXPECT_EQ("", trimSpaces(empty, 2));
-    EXPECT_EQ("", trimSpaces(nullptr, 4));
+    EXPECT_EQ(9, calls[3].appId);
+    os.vmwarePages["SERIALNUM"].status = 4;
+    EXPECT_FALSE(GetArrayIDfromVMWare(&v, "uuid", &os, arrayId));
+    EXPECT_TRUE(v.logged("[ERROR] Couldn't get array-ID from VMWare-Server(4).", 2));
 }

@@ -418,9 +418,9 @@ int FakeOsUtil::listDevices(const char* host, const char* vendor, char separator
     return 0;
 }
 
-bool FakeOsUtil::answerInitiators(const InitiatorList& answer, bool esx, const char* host, const char* arrayId,
-                                  char* names, short* namesLength, char* kinds, short* kindsLength,
-                                  short* count) {
+bool FakeOsUtil::answerInitiators(const InitiatorList& answer, bool esx, const char* host,
+                                  const char* arrayId, char* names, short* namesLength, char* kinds,
+                                  short* kindsLength, short* count) {
     Guard g(m_lock);
     m_initiatorCalls.push_back({optionalText(host), text(arrayId), esx, !names || !kinds});
     if (!answer.result) {
@@ -482,8 +482,8 @@ uint64_t FakeOsUtil::getJobId() {
     return jobId;
 }
 
-int FakeOsUtil::getVMwareDevicePage(const char* sourcePath, const char* device, const char* pageKind, int appId,
-                                    int arg1, int arg2, char separator, int length, char* buffer) {
+int FakeOsUtil::getVMwareDevicePage(const char* sourcePath, const char* device, const char* pageKind,
+                                    int appId, int arg1, int arg2, char separator, int length, char* buffer) {
     Guard g(m_lock);
     m_pageCalls.push_back(
         {text(sourcePath), text(device), text(pageKind), appId, arg1, arg2, separator, length});

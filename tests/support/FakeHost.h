@@ -63,8 +63,8 @@ class FakeVolume : public TAVSO::SnapInfo {
     std::string sourceDevice;
     // getLoginCredentials answers the text of the array chosen by setLoginCredentials.
     std::map<std::string, std::string> credentials;
-    int setLoginCredentialsResult = 0;  // non-zero: refused whatever the array
-    std::optional<std::string> hostId;  // unset: getHostId answers 1
+    int setLoginCredentialsResult = 0;       // non-zero: refused whatever the array
+    std::optional<std::string> hostId;       // unset: getHostId answers 1
     std::deque<ForcedAnswer> hostIdAnswers;  // consumed first, one per call
     uint64_t flags = 0;                      // isFlagSet: any bit of the argument set here
     unsigned numericId = 1;
