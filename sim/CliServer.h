@@ -22,6 +22,8 @@ struct CliOptions {
     uint16_t port = 0;                        // 0: any free port
     bool keyboardInteractive = false;         // offer only keyboard-interactive login ...
     std::string kbdintPrompt = "password: ";  // ... with this prompt
+    bool alsoPassword = false;                // with keyboardInteractive: offer password login too
+    std::string welcomeQuestion;              // a confirmation question ending the welcome text
     int sessionLimit = 16;
     uint64_t idleTimeoutMs = 30ull * 60 * 1000;
     int pageLines = 20;

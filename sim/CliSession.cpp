@@ -106,8 +106,10 @@ void CliSession::closeChannel() {
 
 bool CliSession::authenticate() {
     ssh_session s = m_session.get();
+    const bool kbdint = m_options.keyboardInteractive;
+    const bool offerPassword = !kbdint || m_options.alsoPassword;
     const int methods =
-        m_options.keyboardInteractive ? SSH_AUTH_METHOD_INTERACTIVE : SSH_AUTH_METHOD_PASSWORD;
+        (kbdint ? SSH_AUTH_METHOD_INTERACTIVE : 0) | (offerPassword ? SSH_AUTH_METHOD_PASSWORD : 0);
     ssh_set_auth_methods(s, methods);
     std::string kbdUser;
     for (int attempts = 0; attempts < 20 && !m_stopping;) {
@@ -124,14 +126,18 @@ bool CliSession::authenticate() {
         std::string password;
         bool answered = false;
         int sub = ssh_message_subtype(msg.get());
-        if (!m_options.keyboardInteractive && sub == SSH_AUTH_METHOD_PASSWORD) {
+        if (sub == SSH_AUTH_METHOD_PASSWORD || sub == SSH_AUTH_METHOD_INTERACTIVE) {
+            m_backend.transcript.addLogin(sub == SSH_AUTH_METHOD_PASSWORD ? "password"
+                                                                          : "keyboard-interactive");
+        }
+        if (offerPassword && sub == SSH_AUTH_METHOD_PASSWORD) {
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wdeprecated-declarations"
             const char* pw = ssh_message_auth_password(msg.get());
 #pragma GCC diagnostic pop
             password = pw ? pw : "";
             answered = true;
-        } else if (m_options.keyboardInteractive && sub == SSH_AUTH_METHOD_INTERACTIVE) {
+        } else if (kbdint && sub == SSH_AUTH_METHOD_INTERACTIVE) {
             if (!ssh_message_auth_kbdint_is_response(msg.get())) {
                 const char* prompts[] = {m_options.kbdintPrompt.c_str()};
                 char echo[] = {0};
@@ -326,13 +332,28 @@ void CliSession::shell() {
     for (const auto& l : renderProperties(systemProperties(m_backend.model.system()), false)) {
         welcome += l + "\r\n";
     }
+    if (!m_options.welcomeQuestion.empty()) {
+        // A question at log-in: a client that takes it for the prompt would answer it blindly.
+        if (!write(welcome + m_options.welcomeQuestion)) {
+            return;
+        }
+        std::string answer;
+        if (!readLine(answer) || !write(echoOf(answer) + "\r\n") || trim(answer) != "y") {
+            return;
+        }
+        welcome.clear();
+    }
     if (!write(welcome + m_settings.user + ":/>")) {
         return;
     }
     int commands = 0;
     for (;;) {
         std::string line;
-        if (!readLine(line) || !write(echoOf(line) + "\r\n")) {
+        if (!readLine(line)) {
+            return;
+        }
+        std::optional<std::string> echo = m_backend.faults.echoFor(line);
+        if (!write((echo ? *echo : echoOf(line)) + "\r\n")) {
             return;
         }
         std::string cmd = trim(line);

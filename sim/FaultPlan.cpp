@@ -66,6 +66,16 @@ std::optional<CliFault> FaultPlanState::match(const std::string& command) {
     return std::nullopt;
 }
 
+std::optional<std::string> FaultPlanState::echoFor(const std::string& line) const {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    for (const auto& r : m_rules) {
+        if (r.fault.echo && (r.fault.pattern.empty() || matches(r.fault.pattern, line))) {
+            return r.fault.echo;
+        }
+    }
+    return std::nullopt;
+}
+
 bool FaultPlanState::takeRefusedLogin() {
     std::lock_guard<std::mutex> lock(m_mutex);
     if (m_plan.refuseLogins > 0) {

@@ -28,6 +28,7 @@ struct CliFault {
     bool dropBeforeReply = false;       // run the command, then close without a reply
     bool dropAfterReply = false;        // reply and prompt, then close
     std::optional<std::string> canned;  // printed (lines split on '\n') instead of running it
+    std::optional<std::string> echo;    // echoed instead of the line received
 };
 
 struct FaultPlan {
@@ -46,6 +47,8 @@ class FaultPlanState {
     // The first rule that matches the command and still has uses; busy counts down per rule.
     // `busy` in the returned copy is 1 when this command is to answer busy, else 0.
     std::optional<CliFault> match(const std::string& command);
+    // The echo a rule puts in place of the received line, if one matches (uses are not counted).
+    std::optional<std::string> echoFor(const std::string& line) const;
     bool takeRefusedLogin();
     bool tooManySessions() const;
     int exitAfterCommands() const;

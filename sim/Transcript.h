@@ -15,6 +15,15 @@ struct TranscriptEntry {
 
 class Transcript {
   public:
+    // The authentication methods clients tried, in order ("password", "keyboard-interactive").
+    void addLogin(std::string method) {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_logins.push_back(std::move(method));
+    }
+    std::vector<std::string> logins() const {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        return m_logins;
+    }
     void add(int session, std::string line, bool answer = false) {
         std::lock_guard<std::mutex> lock(m_mutex);
         m_entries.push_back({session, std::move(line), answer});
@@ -40,6 +49,7 @@ class Transcript {
     }
 
   private:
+    std::vector<std::string> m_logins;
     mutable std::mutex m_mutex;
     std::vector<TranscriptEntry> m_entries;
 };

@@ -105,6 +105,40 @@ TEST_F(CliSession, LoginMethods) {
         clitest::AnyLineContains("[Error] unknown keyboard interactive authentication Propmpt - [Password:"));
 }
 
+TEST_F(CliSession, ServerOfferingBothMethodsIsTriedWithThePasswordOnly) {
+    SimCli sim(clitest::Login::PasswordOrKbd);
+    CHuaweiCli cli;
+    ASSERT_TRUE(Init(cli, sim.Params())) << m_error;
+    EXPECT_EQ(sim.Logins(), std::vector<std::string>{"password"});
+}
+
+TEST_F(CliSession, ConfirmationInTheWelcomeTextFailsTheConnection) {
+    SimCli sim(clitest::Login::Password, "V200R002C00", "Do you wish to continue?(y/n)");
+    CHuaweiCli cli;
+    EXPECT_FALSE(Init(cli, sim.Params()));
+    EXPECT_NE(m_error.find("Unexpected message found while reading welcome message["), std::string::npos)
+        << m_error;
+    EXPECT_NE(m_error.find("Do you wish to continue?(y/n)"), std::string::npos) << m_error;
+    // Nothing was answered on the administrator's behalf.
+    EXPECT_TRUE(sim.Commands().empty());
+}
+
+TEST_F(CliSession, EchoMismatchFailsTheCommandButKeepsTheSession) {
+    SimCli sim;
+    CliFault odd;
+    odd.pattern = "^show lun general";
+    odd.echo = "show something else";
+    sim.SetPlan(Plan(odd));
+    CHuaweiCli cli;
+    ASSERT_TRUE(Init(cli, sim.Params())) << m_error;
+    EXPECT_FALSE(Run(cli, "show lun general"));
+    EXPECT_EQ(m_error.rfind("show lun general [ERROR output] show something else", 0), 0u) << m_error;
+    EXPECT_TRUE(
+        clitest::AnyLineContains("[Read ERROR2] [show lun general [ERROR output] show something else"));
+    EXPECT_TRUE(Run(cli, "show system general")) << m_error;
+    EXPECT_NE(m_result.find("Product Version"), std::string::npos);
+}
+
 TEST_F(CliSession, WrongPassword) {
     SimCli sim;
     auto params = sim.Params();

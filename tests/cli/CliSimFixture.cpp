@@ -19,12 +19,15 @@ struct SimCli::Impl {
     std::unique_ptr<ScopedSettings> settings;
 };
 
-SimCli::SimCli(Login login, const std::string& firmware) : m_impl(std::make_unique<Impl>()) {
+SimCli::SimCli(Login login, const std::string& firmware, const std::string& welcomeQuestion)
+    : m_impl(std::make_unique<Impl>()) {
     m_impl->model.addUser({kUser, kPassword, "Super_admin", "", ""});
     m_impl->model.with([&](tavso::sim::ArrayState& s) { s.system.productVersion = firmware; });
     tavso::sim::CliOptions options;
     options.keyboardInteractive = login != Login::Password;
     options.kbdintPrompt = login == Login::KbdUpperPrompt ? "Password:" : "password: ";
+    options.alsoPassword = login == Login::PasswordOrKbd;
+    options.welcomeQuestion = welcomeQuestion;
     m_impl->server = std::make_unique<tavso::sim::CliServer>(
         tavso::sim::CliBackend{m_impl->model, m_impl->faults, m_impl->transcript, tavso::clock()}, options);
     std::string error;
@@ -52,6 +55,10 @@ void SimCli::SetSettings(const std::string& lines) {
     m_impl->settings.reset();
     m_impl->settings =
         std::make_unique<ScopedSettings>("[~Dravel]\nHW_CLI_PORT=" + std::to_string(Port()) + "\n" + lines);
+}
+
+std::vector<std::string> SimCli::Logins() const {
+    return m_impl->transcript.logins();
 }
 
 std::vector<std::string> SimCli::Commands() const {

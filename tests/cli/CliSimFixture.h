@@ -16,11 +16,12 @@ constexpr const char* kUser = "admin";
 constexpr const char* kPassword = "Adm1n-S3cret!";
 
 // How the simulated array lets users log in.
-enum class Login { Password, KbdLowerPrompt, KbdUpperPrompt };
+enum class Login { Password, KbdLowerPrompt, KbdUpperPrompt, PasswordOrKbd };
 
 class SimCli {
   public:
-    explicit SimCli(Login login = Login::Password, const std::string& firmware = "V200R002C00");
+    explicit SimCli(Login login = Login::Password, const std::string& firmware = "V200R002C00",
+                    const std::string& welcomeQuestion = "");
     ~SimCli();
     SimCli(const SimCli&) = delete;
     SimCli& operator=(const SimCli&) = delete;
@@ -34,6 +35,8 @@ class SimCli {
     std::vector<std::string> Commands() const;
     int CountCommand(const std::string& command) const;
     int ActiveSessions() const;
+    // The authentication methods the client tried, in order.
+    std::vector<std::string> Logins() const;
     _HuaweiCliParams Params(uint32_t timeoutMs = 20000) const;
     // Adds a user with this level (password kPassword).
     void AddUser(const std::string& name, const std::string& level);
