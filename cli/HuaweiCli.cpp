@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "cli/SSLCryptoThrd.h"
+#include "platform/TavNamedMutex.h"
 #include "platform/UboUtils.h"
 
 namespace {
@@ -27,6 +28,9 @@ bool CHuaweiCli::init(const _HuaweiCliParams& params, HuaweiLogFunc log, void* l
     m_pfnCliLog = log;
     m_pCliLogContext = logContext;
     m_bCliInitialized = true;
+    // Held for the whole set-up, as the platform expects of every SSH user in the process.
+    CUboError mutexError;
+    TavNamedMutex sshMutex("TAV_SSH2_Snap_Mutex", &mutexError, false);
 
     if (!CRYPTO_get_locking_callback() || !CRYPTO_get_id_callback()) {
         if (log) {
