@@ -405,14 +405,27 @@ ResultStatus TavManageHuawei::getLUNInfo(_HuaweiLUNInfo& info, const std::string
     return {};
 }
 
-ResultStatus TavManageHuawei::createLUN(std::string&, const _HuaweiLUNInfo&) {
-    return notImplemented("createLUN");
+ResultStatus TavManageHuawei::createLUN(std::string& newId, const _HuaweiLUNInfo& info) {
+    json body = {{"NAME", info.name},
+                 {"PARENTID", info.storagePoolId},
+                 {"CAPACITY", info.capacity},
+                 {"ALLOCTYPE", info.allocType.getValue()},
+                 {"OWNINGCONTROLLER", info.owningController}};
+    Reply r = m_impl->call("POST", "lun", scope(info.vstoreId), &body);
+    if (!r.ok()) {
+        return r.status();
+    }
+    newId = text(r.data, "ID");
+    return {};
 }
-ResultStatus TavManageHuawei::modifyLun(const std::string&, const std::string&) {
-    return notImplemented("modifyLun");
+
+ResultStatus TavManageHuawei::modifyLun(const std::string& lunId, const std::string& name) {
+    json body = {{"NAME", name}};
+    return m_impl->call("PUT", "lun/" + lunId, {}, &body).status();
 }
-ResultStatus TavManageHuawei::deleteLun(const std::string&, const std::string&) {
-    return notImplemented("deleteLun");
+
+ResultStatus TavManageHuawei::deleteLun(const std::string& lunId, const std::string& vstoreId) {
+    return m_impl->call("DELETE", "lun/" + lunId, scope(vstoreId), nullptr).status();
 }
 
 ResultStatus TavManageHuawei::createLUNSnapshot(_HuaweiLUNSnapshotInfo& info, const std::string& lunId,

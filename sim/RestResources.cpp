@@ -173,15 +173,45 @@ RestAnswer vstore(ArrayModel& model, const RestCall& call) {
 }
 
 RestAnswer lun(ArrayModel& model, const RestCall& call) {
-    if (call.method != "GET" || call.path.size() != 2) {
-        return RestAnswer::fail(restcode::kParameterIncorrect, "The parameter is incorrect.");
+    const std::string scope = scopeOf(call);
+    if (call.method == "POST" && call.path.size() == 1) {
+        LunSpec spec;
+        spec.name = str(call.body, "NAME");
+        auto pool = number(str(call.body, "PARENTID"));
+        auto capacity = str(call.body, "CAPACITY");
+        if (spec.name.empty() || !pool || capacity.empty() ||
+            capacity.find_first_not_of("0123456789") != std::string::npos) {
+            return RestAnswer::fail(restcode::kParameterIncorrect, "The parameter is incorrect.");
+        }
+        spec.poolId = *pool;
+        spec.capacity = std::stoull(capacity);
+        spec.thin = str(call.body, "ALLOCTYPE") != "0";
+        std::string owner = str(call.body, "OWNINGCONTROLLER");
+        if (!owner.empty()) {
+            spec.owner = owner;
+        }
+        spec.vstoreId = scope;
+        Result r = model.createLun(spec);
+        if (!r.ok()) {
+            return fromResult(r);
+        }
+        return RestAnswer::ok(lunJson(model, *model.observeLun(*number(r.id))));
     }
-    auto n = number(call.path[1]);
+    auto n = call.path.size() == 2 ? number(call.path[1]) : std::nullopt;
     auto l = n ? model.observeLun(*n) : std::nullopt;
-    if (!l || !inScope(l->vstoreId, scopeOf(call))) {
+    if (!l || !inScope(l->vstoreId, scope)) {
         return fromResult(notFound(ObjKind::Lun));
     }
-    return RestAnswer::ok(lunJson(model, *l));
+    if (call.method == "GET") {
+        return RestAnswer::ok(lunJson(model, *l));
+    }
+    if (call.method == "PUT") {
+        return fromResult(model.renameLun(*n, str(call.body, "NAME")));
+    }
+    if (call.method == "DELETE") {
+        return fromResult(model.deleteLuns({*n}));
+    }
+    return RestAnswer::fail(restcode::kParameterIncorrect, "The parameter is incorrect.");
 }
 
 RestAnswer snapshot(ArrayModel& model, const RestCall& call) {

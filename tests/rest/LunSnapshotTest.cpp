@@ -164,11 +164,36 @@ TEST_F(LunSnapshotTest, BusyArrayFailsTheCallWithItsText) {
     EXPECT_FALSE(client.activateLUNSnapshot({snap.id}, kNoVStore).IsError());
 }
 
-TEST_F(LunSnapshotTest, NotYetBuiltOperationsFailClearly) {
+TEST_F(LunSnapshotTest, LunCreateRenameDelete) {
+    _HuaweiLUNInfo spec;
+    spec.name = "TAV_target";
+    spec.storagePoolId = "0";
+    spec.capacity = std::to_string(2 * kSectorsPerGb);
+    spec.allocType = HuaweiApiValue::ALLOC_TYPE_THICK;
+    spec.owningController = "0B";
     std::string id;
-    HuaweiApi::ResultStatus st = client.createLUN(id, _HuaweiLUNInfo());
+    ASSERT_FALSE(client.createLUN(id, spec).IsError());
+    auto made = array.model().observeLun(std::stoul(id));
+    ASSERT_TRUE(made);
+    EXPECT_EQ(made->name, "TAV_target");
+    EXPECT_FALSE(made->thin);
+    EXPECT_EQ(made->capacity, 2 * kSectorsPerGb);
+    EXPECT_EQ(made->owner, "0B");
+    std::string again;
+    EXPECT_EQ(client.createLUN(again, spec).GetCode(), 1077948993u);
+
+    ASSERT_FALSE(client.modifyLun(id, "TAV_DEL_TAV_target").IsError());
+    EXPECT_EQ(array.model().observeLun(std::stoul(id))->name, "TAV_DEL_TAV_target");
+    ASSERT_FALSE(client.deleteLun(id, kNoVStore).IsError());
+    EXPECT_FALSE(array.model().observeLun(std::stoul(id)));
+    EXPECT_EQ(client.deleteLun(id, kNoVStore).GetCode(), 1077936859u);
+}
+
+TEST_F(LunSnapshotTest, NotYetBuiltOperationsFailClearly) {
+    _HuaweiLUNHostInfo host;
+    HuaweiApi::ResultStatus st = client.createHost(host, "h", kNoVStore, false);
     EXPECT_TRUE(st.IsError());
-    EXPECT_EQ(st.GetErrorString(), "createLUN is not implemented");
+    EXPECT_EQ(st.GetErrorString(), "createHost is not implemented");
     EXPECT_FALSE(client.deleteNFSShare("1", kNoVStore));
 }
 
