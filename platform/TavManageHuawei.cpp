@@ -22,6 +22,8 @@ constexpr int64_t kTransportFailure = -1;
 constexpr int64_t kBadReply = -2;
 constexpr int64_t kSnapshotNotFound = 1077937880;
 constexpr int64_t kSnapshotNotActivated = 1077937891;
+constexpr int64_t kObjectNotFound = 1077948996;
+const int64_t kAlreadyAssociated[] = {1077937501, 1077936862, 1077948997, 1073804556, 1073804560};
 
 struct CurlGlobal {
     CurlGlobal() { curl_global_init(CURL_GLOBAL_DEFAULT); }
@@ -343,7 +345,94 @@ std::vector<std::string> listText(const std::string& s) {
     return out;
 }
 
+// The ID of the first object of `resource` named `name`; none: an error.
+ResultStatus idByName(TavManageHuawei::Impl& impl, const std::string& resource, const std::string& name,
+                      const std::string& vstoreId, std::string& id) {
+    Reply r = impl.call("GET", resource, scope(vstoreId, {{"filter", "NAME::" + escapeFilterValue(name)}}),
+                        nullptr);
+    if (!r.ok()) {
+        return r.status();
+    }
+    if (!r.data.is_array() || r.data.empty()) {
+        return ResultStatus(static_cast<uint64_t>(kObjectNotFound),
+                            "No " + resource + " is named [" + name + "]");
+    }
+    id = text(r.data[0], "ID");
+    return {};
+}
+
+// An add whose object is already there is what the caller wanted.
+ResultStatus addStatus(const Reply& r) {
+    for (int64_t code : kAlreadyAssociated) {
+        if (r.code == code) {
+            return {};
+        }
+    }
+    return r.status();
+}
+
 }  // namespace
+
+ResultStatus TavManageHuawei::getHostIDFromHostName(const std::string& name, std::string& hostId,
+                                                    const std::string& vstoreId) {
+    return idByName(*m_impl, "host", name, vstoreId, hostId);
+}
+
+ResultStatus TavManageHuawei::createHost(_HuaweiLUNHostInfo& info, const std::string& name,
+                                         const std::string& vstoreId, bool isVMware) {
+    json body = {{"NAME", name}, {"OPERATIONSYSTEM", isVMware ? "7" : "0"}};
+    Reply r = m_impl->call("POST", "host", scope(vstoreId), &body);
+    if (!r.ok()) {
+        return r.status();
+    }
+    info.clear();
+    info.id = text(r.data, "ID");
+    info.name = text(r.data, "NAME");
+    info.operatingSystem = text(r.data, "OPERATIONSYSTEM");
+    return {};
+}
+
+ResultStatus TavManageHuawei::getHostGroupIDFromName(const std::string& name, std::string& groupId,
+                                                     const std::string& vstoreId) {
+    return idByName(*m_impl, "hostgroup", name, vstoreId, groupId);
+}
+
+ResultStatus TavManageHuawei::createHostGroup(_HuaweiHostGroupInfo& info, const std::string& name,
+                                              const std::string& vstoreId) {
+    json body = {{"NAME", name}};
+    Reply r = m_impl->call("POST", "hostgroup", scope(vstoreId), &body);
+    if (!r.ok()) {
+        return r.status();
+    }
+    info.clear();
+    info.id = text(r.data, "ID");
+    info.name = text(r.data, "NAME");
+    return {};
+}
+
+ResultStatus TavManageHuawei::isHostAssociatedToHostGroup(const std::string& hostGroupId,
+                                                          const std::string& hostId,
+                                                          const std::string& vstoreId) {
+    Reply r =
+        m_impl->call("GET", "host/associate",
+                     scope(vstoreId, {{"ASSOCIATEOBJTYPE", "14"}, {"ASSOCIATEOBJID", hostGroupId}}), nullptr);
+    if (!r.ok()) {
+        return r.status();
+    }
+    for (const json& h : r.data.is_array() ? r.data : json::array()) {
+        if (text(h, "ID") == hostId) {
+            return {};
+        }
+    }
+    return ResultStatus(static_cast<uint64_t>(kObjectNotFound),
+                        "Host [" + hostId + "] is not in host group [" + hostGroupId + "]");
+}
+
+ResultStatus TavManageHuawei::addHostToHostGroup(const std::string& hostGroupId, const std::string& hostId,
+                                                 const std::string& vstoreId) {
+    json body = {{"ID", hostGroupId}, {"ASSOCIATEOBJTYPE", "21"}, {"ASSOCIATEOBJID", hostId}};
+    return addStatus(m_impl->call("POST", "hostgroup/associate", scope(vstoreId), &body));
+}
 
 TavManageHuawei::TavManageHuawei(const uint64_t& jobId) : m_impl(std::make_unique<Impl>(jobId)) {}
 TavManageHuawei::~TavManageHuawei() = default;
@@ -513,14 +602,6 @@ ResultStatus TavManageHuawei::createLUNSnapshotCopy(_HuaweiLUNSnapshotInfo& info
 }
 
 // Families still to come: each fails clearly instead of pretending.
-ResultStatus TavManageHuawei::getHostIDFromHostName(const std::string&, std::string&, const std::string&) {
-    return notImplemented("getHostIDFromHostName");
-}
-
-ResultStatus TavManageHuawei::createHost(_HuaweiLUNHostInfo&, const std::string&, const std::string&, bool) {
-    return notImplemented("createHost");
-}
-
 ResultStatus TavManageHuawei::getHostIDFromInitiatorID(const std::string&, bool, std::string&,
                                                        const std::string&) {
     return notImplemented("getHostIDFromInitiatorID");
@@ -534,23 +615,6 @@ ResultStatus TavManageHuawei::createInitiator(_HuaweiInitiator&, const std::stri
 ResultStatus TavManageHuawei::updateInitiatorWithHostID(const std::string&, const std::string&, bool,
                                                         const std::string&) {
     return notImplemented("updateInitiatorWithHostID");
-}
-
-ResultStatus TavManageHuawei::getHostGroupIDFromName(const std::string&, std::string&, const std::string&) {
-    return notImplemented("getHostGroupIDFromName");
-}
-
-ResultStatus TavManageHuawei::createHostGroup(_HuaweiHostGroupInfo&, const std::string&, const std::string&) {
-    return notImplemented("createHostGroup");
-}
-
-ResultStatus TavManageHuawei::isHostAssociatedToHostGroup(const std::string&, const std::string&,
-                                                          const std::string&) {
-    return notImplemented("isHostAssociatedToHostGroup");
-}
-
-ResultStatus TavManageHuawei::addHostToHostGroup(const std::string&, const std::string&, const std::string&) {
-    return notImplemented("addHostToHostGroup");
 }
 
 ResultStatus TavManageHuawei::getLUNGroupIDFromName(const std::string&, std::string&, const std::string&) {

@@ -289,6 +289,101 @@ RestAnswer snapshot(ArrayModel& model, const RestCall& call) {
     return RestAnswer::fail(restcode::kParameterIncorrect, "The parameter is incorrect.");
 }
 
+// Hosts and host groups: not in any vStore in this model, so a vStore user sees none of the array's.
+RestAnswer host(ArrayModel& model, const RestCall& call) {
+    if (call.method == "POST" && call.path.size() == 1) {
+        std::string name = str(call.body, "NAME");
+        if (name.empty()) {
+            return RestAnswer::fail(restcode::kParameterIncorrect, "The parameter is incorrect.");
+        }
+        Result r = model.createHost(name, str(call.body, "OPERATIONSYSTEM"));
+        if (!r.ok()) {
+            return fromResult(r);
+        }
+        return RestAnswer::ok(
+            {{"ID", r.id}, {"NAME", name}, {"OPERATIONSYSTEM", str(call.body, "OPERATIONSYSTEM")}});
+    }
+    if (call.method != "GET") {
+        return RestAnswer::fail(restcode::kParameterIncorrect, "The parameter is incorrect.");
+    }
+    const bool scoped = !scopeOf(call).empty();
+    auto name = nameFilter(call);
+    std::optional<uint32_t> group;
+    if (call.path.size() == 2 && call.path[1] == "associate") {
+        auto type = call.params.find("ASSOCIATEOBJTYPE");
+        auto id = call.params.find("ASSOCIATEOBJID");
+        if (type == call.params.end() || type->second != "14" || id == call.params.end() ||
+            !number(id->second)) {
+            return RestAnswer::fail(restcode::kParameterIncorrect, "The parameter is incorrect.");
+        }
+        group = number(id->second);
+    }
+    return model.with([&](const ArrayState& s) {
+        json list = json::array();
+        if (scoped) {
+            return RestAnswer::ok(list);
+        }
+        const HostGroup* g = nullptr;
+        if (group) {
+            auto it = s.hostGroups.find(*group);
+            if (it == s.hostGroups.end()) {
+                return RestAnswer::fail(restcode::kHostGroupNotFound, notFound(ObjKind::HostGroup).text);
+            }
+            g = &it->second;
+        }
+        for (const auto& [id, h] : s.hosts) {
+            if ((!name || h.name == *name) && (!g || g->hosts.count(id))) {
+                list.push_back(
+                    {{"ID", std::to_string(id)}, {"NAME", h.name}, {"OPERATIONSYSTEM", h.operatingSystem}});
+            }
+        }
+        return RestAnswer::ok(list);
+    });
+}
+
+RestAnswer hostGroup(ArrayModel& model, const RestCall& call) {
+    const bool scoped = !scopeOf(call).empty();
+    if (call.method == "POST" && call.path.size() == 1) {
+        std::string name = str(call.body, "NAME");
+        if (name.empty() || scoped) {
+            return RestAnswer::fail(restcode::kParameterIncorrect, "The parameter is incorrect.");
+        }
+        Result r = model.createHostGroup(name);
+        if (!r.ok()) {
+            return fromResult(r);
+        }
+        return RestAnswer::ok({{"ID", r.id}, {"NAME", name}});
+    }
+    if (call.method == "POST" && call.path.size() == 2 && call.path[1] == "associate") {
+        auto g = number(str(call.body, "ID"));
+        auto h = number(str(call.body, "ASSOCIATEOBJID"));
+        if (!g || !h || str(call.body, "ASSOCIATEOBJTYPE") != "21") {
+            return RestAnswer::fail(restcode::kParameterIncorrect, "The parameter is incorrect.");
+        }
+        Result r = model.addHostToHostGroup(*g, *h);
+        if (r.code == Code::NotFound && r.kind == ObjKind::Host) {
+            return RestAnswer::fail(restcode::kHostNotFound, r.text);
+        }
+        if (r.code == Code::NotFound) {
+            return RestAnswer::fail(restcode::kHostGroupNotFound, r.text);
+        }
+        return fromResult(r);
+    }
+    if (call.method == "GET" && call.path.size() == 1) {
+        auto name = nameFilter(call);
+        return model.with([&](const ArrayState& s) {
+            json list = json::array();
+            for (const auto& [id, g] : s.hostGroups) {
+                if (!scoped && (!name || g.name == *name)) {
+                    list.push_back({{"ID", std::to_string(id)}, {"NAME", g.name}});
+                }
+            }
+            return RestAnswer::ok(list);
+        });
+    }
+    return RestAnswer::fail(restcode::kParameterIncorrect, "The parameter is incorrect.");
+}
+
 }  // namespace
 
 RestAnswer handleResource(ArrayModel& model, const RestCall& call) {
@@ -301,6 +396,12 @@ RestAnswer handleResource(ArrayModel& model, const RestCall& call) {
     }
     if (top == "lun") {
         return lun(model, call);
+    }
+    if (top == "host") {
+        return host(model, call);
+    }
+    if (top == "hostgroup") {
+        return hostGroup(model, call);
     }
     if (top == "snapshot") {
         return snapshot(model, call);

@@ -45,6 +45,8 @@ constexpr int64_t kObjectNotFound = 1077948996;
 constexpr int64_t kLunNotFound = 1077936859;
 constexpr int64_t kSnapshotNotFound = 1077937880;
 constexpr int64_t kSnapshotNotActivated = 1077937891;
+constexpr int64_t kHostNotFound = 1077937498;
+constexpr int64_t kHostGroupNotFound = 1077937500;
 constexpr int64_t kParameterIncorrect = 50331651;
 }  // namespace restcode
 

@@ -190,10 +190,10 @@ TEST_F(LunSnapshotTest, LunCreateRenameDelete) {
 }
 
 TEST_F(LunSnapshotTest, NotYetBuiltOperationsFailClearly) {
-    _HuaweiLUNHostInfo host;
-    HuaweiApi::ResultStatus st = client.createHost(host, "h", kNoVStore, false);
+    _HuaweiCloneInfo clone;
+    HuaweiApi::ResultStatus st = client.createClone(clone);
     EXPECT_TRUE(st.IsError());
-    EXPECT_EQ(st.GetErrorString(), "createHost is not implemented");
+    EXPECT_EQ(st.GetErrorString(), "createClone is not implemented");
     EXPECT_FALSE(client.deleteNFSShare("1", kNoVStore));
 }
 
