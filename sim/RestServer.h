@@ -1,0 +1,57 @@
+// The simulator's REST front end: the array management interface over HTTP (cpp-httplib) on the
+// same ArrayModel as the CLI server, with session tokens that expire, vStore users, the array's
+// error codes, a small fault plan and a transcript of the requests received.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "platform/TavClock.h"
+#include "sim/ArrayModel.h"
+#include "sim/FrontEnd.h"
+
+namespace tavso::sim {
+
+struct RestOptions {
+    uint16_t port = 0;                          // 0: any free port
+    uint64_t sessionTtlMs = 30ull * 60 * 1000;  // idle time after which a token is refused
+};
+
+// An error code answered on requests whose "METHOD /resource" begins with `prefix`, `times` times.
+struct RestFault {
+    std::string prefix;  // for instance "GET /lun/"
+    int64_t code = 0;
+    std::string description;
+    int times = 1;
+};
+
+class RestServer : public FrontEnd {
+  public:
+    RestServer(ArrayModel& model, Clock& clock, RestOptions options = {});
+    ~RestServer() override;
+    RestServer(const RestServer&) = delete;
+    RestServer& operator=(const RestServer&) = delete;
+
+    bool start(std::string& error);
+    std::string kind() const override { return "rest"; }
+    uint16_t port() const override;
+    void stop() override;
+
+    // Every session's token is refused from now on, as after a long pause.
+    void expireSessions();
+    void addFault(RestFault fault);
+    // "METHOD /resource?query" of each request after login, in order (login shows as "POST /sessions").
+    std::vector<std::string> requests() const;
+    void clearRequests();
+    int logins() const;
+
+    class Impl;
+
+  private:
+    std::unique_ptr<Impl> m_impl;
+};
+
+}  // namespace tavso::sim
