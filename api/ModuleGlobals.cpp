@@ -45,5 +45,4 @@ const ObjectTypeValue OBJECT_TYPE_MAPPINGVIEW("245");
 }  // namespace HuaweiApiValue
 TavDebugLog g_HuaweiLog;
 TavCriticalSection g_HuaweiCS;
-// [g_HuaweiCryptoThread: after g_HuaweiCS]
 CSSLCryptoThrd g_HuaweiCryptoThread(&g_HuaweiLog);
