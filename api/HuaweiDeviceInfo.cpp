@@ -90,7 +90,9 @@ bool vmwareInfo(const char* device, std::string& vendor, std::string& product, s
 bool isSupportedProduct(const std::string& product) {
     std::string p = product;
     HuaeiParser::trimstring(p);
-    return !p.empty() && std::strstr(kProducts, ("<*>" + p + "<*>").c_str()) != nullptr;
+    // A product holding the list's separator would match a run of several entries.
+    return !p.empty() && p.find("<*>") == std::string::npos &&
+           std::strstr(kProducts, ("<*>" + p + "<*>").c_str()) != nullptr;
 }
 
 std::string trimSpaces(unsigned char* bytes, int length) {

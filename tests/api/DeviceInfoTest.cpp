@@ -110,3 +110,9 @@ TEST(ArrayIdFromVmware, DecodesTheSerialNumberPage) {
     EXPECT_FALSE(GetArrayIDfromVMWare(&v, "uuid", &os, arrayId));
     EXPECT_TRUE(v.logged("[ERROR] Couldn't get array-ID from VMWare-Server(4).", 2));
 }
+
+TEST(ProductCheck, ARunOfListEntriesIsNoProduct) {
+    EXPECT_TRUE(isSupportedProduct("  S5500T  "));
+    EXPECT_FALSE(isSupportedProduct("S5500T<*>S2600T"));
+    EXPECT_FALSE(isSupportedProduct(""));
+}
