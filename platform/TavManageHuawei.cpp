@@ -254,7 +254,6 @@ class TavManageHuawei::Impl {
         curl_easy_setopt(h, CURLOPT_TIMEOUT_MS, kCallTimeoutMs);
         curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, appendBody);
         curl_easy_setopt(h, CURLOPT_WRITEDATA, &received);
-        curl_easy_setopt(h, CURLOPT_COOKIEFILE, "");
         if (body) {
             curl_easy_setopt(h, CURLOPT_POSTFIELDS, payload.c_str());
             curl_easy_setopt(h, CURLOPT_POSTFIELDSIZE, static_cast<long>(payload.size()));
