@@ -39,7 +39,7 @@ build-fuzz/CMakeCache.txt: | deps
 	  -DCMAKE_CXX_FLAGS="-fsanitize=fuzzer-no-link,address,undefined" $(CMAKE_FLAGS)
 
 fuzz: deps build-fuzz/CMakeCache.txt
-	cmake --build build-fuzz -j $(JOBS)
+	cmake --build build-fuzz -j $(JOBS) --target fuzz_all
 	bash scripts/run-fuzz.sh build-fuzz $(FUZZ_SECONDS)
 
 demo: build

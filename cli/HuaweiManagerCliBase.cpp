@@ -150,6 +150,13 @@ bool CHuaweiManagerCliBase::RunCommand(const char* command, std::string& reply) 
     return true;
 }
 
+void CHuaweiManagerCliBase::FailMissing(const char* tag, const char* error, const char* command) {
+    m_strLastError = error;
+    if (m_pfnMgrLog) {
+        m_pfnMgrLog(tag, m_pMgrLogContext, TAVSO::LOG_ERROR, "[%s] [%s]", error, Masked(command).c_str());
+    }
+}
+
 bool CHuaweiManagerCliBase::ReplyHasError(const std::string& reply, const char* tag) {
     if (reply.find("Error:") == std::string::npos) {
         return false;
@@ -197,11 +204,7 @@ bool CHuaweiManagerCliBase::GetValueByCommand(const char* command, int keyColumn
             return true;
         }
         if (!retry || waited > m_nWaitRepeatMs) {
-            m_strLastError = " Unable to find value";
-            if (m_pfnMgrLog) {
-                m_pfnMgrLog(kTagValue, m_pMgrLogContext, TAVSO::LOG_ERROR, "[%s] [%s]",
-                            m_strLastError.c_str(), Masked(command).c_str());
-            }
+            FailMissing(kTagValue, " Unable to find value", command);
             return false;
         }
         waited += kRetryPauseMs;
@@ -218,11 +221,7 @@ bool CHuaweiManagerCliBase::GetValueListByCommand(const char* command, int colum
     list.clear();
     HuaeiParser::GetValueList(reply.c_str(), column, list);
     if (list.empty()) {
-        m_strLastError = " Unable to find value";
-        if (m_pfnMgrLog) {
-            m_pfnMgrLog(kTagValueList, m_pMgrLogContext, TAVSO::LOG_ERROR, "[%s] [%s]",
-                        m_strLastError.c_str(), Masked(command).c_str());
-        }
+        FailMissing(kTagValueList, " Unable to find value", command);
         return false;
     }
     return true;
@@ -237,11 +236,7 @@ bool CHuaweiManagerCliBase::GetColumnsOfaRow(const char* command,
     rows.clear();
     HuaeiParser::GetClumns(reply.c_str(), rows);
     if (rows.empty()) {
-        m_strLastError = "No Rows matched. Unable find the record";
-        if (m_pfnMgrLog) {
-            m_pfnMgrLog(kTagColumns, m_pMgrLogContext, TAVSO::LOG_ERROR, "[%s] [%s]", m_strLastError.c_str(),
-                        Masked(command).c_str());
-        }
+        FailMissing(kTagColumns, "No Rows matched. Unable find the record", command);
         return false;
     }
     return true;

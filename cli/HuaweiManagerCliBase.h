@@ -43,6 +43,8 @@ class CHuaweiManagerCliBase : public CHuaweiCli {
     // A reply holding "Error:" fails a query; the reply becomes the last error.
     bool ReplyHasError(const std::string& reply, const char* tag);
     void Fail(const char* tag, const std::string& error);
+    // Missing data: the error text, logged with the command.
+    void FailMissing(const char* tag, const char* error, const char* command);
 
     HuaweiLogFunc m_pfnMgrLog;
     void* m_pMgrLogContext;

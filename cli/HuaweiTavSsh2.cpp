@@ -2,6 +2,11 @@
 
 #include <openssl/evp.h>
 
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <sys/socket.h>
+
+#include <cerrno>
 #include <cstdarg>
 #include <cstdlib>
 #include <cstring>
@@ -27,6 +32,7 @@ const char* const kTagKbd = "TavHuaweiSSHChannel::kbd_callback";
 // Longest a single wait for the socket may take; the waited time is charged to the budget.
 constexpr uint64_t kPollQuantumMs = 50;
 constexpr size_t kChunk = 2048;
+constexpr long kCloseTimeoutMs = 2000;
 constexpr size_t kChunkBuffer = 2056;
 
 void* my_libssh2_malloc(size_t count, void** /*abstract*/) {
@@ -185,6 +191,10 @@ bool TavHuaweiSSHChannel::Connect(HuaweiLogFunc log, void* logContext, const std
         Disconnect();
         return false;
     }
+    m_bNonBlocking = false;
+    m_bPeerClosed = false;
+    m_nPeerErrno = 0;
+    libssh2_session_callback_set(m_pSession, LIBSSH2_CALLBACK_RECV, reinterpret_cast<void*>(&ReceiveHook));
     if (libssh2_session_handshake(m_pSession, fd) != 0) {
         error = "[Huawei-Array connection] Failed to start ssh2 session." + SessionError();
         Disconnect();
@@ -249,6 +259,7 @@ bool TavHuaweiSSHChannel::Connect(HuaweiLogFunc log, void* logContext, const std
         return false;
     }
     libssh2_session_set_blocking(m_pSession, 0);
+    m_bNonBlocking = true;
     m_strPrompt = user + ":/>";
 
     std::string welcome;
@@ -305,9 +316,32 @@ bool TavHuaweiSSHChannel::CheckHostKey(std::string& error) {
     return false;
 }
 
+ssize_t TavHuaweiSSHChannel::ReceiveHook(libssh2_socket_t socket, void* buffer, size_t length, int flags,
+                                         void** abstract) {
+    auto* self = abstract ? static_cast<TavHuaweiSSHChannel*>(*abstract) : nullptr;
+    ssize_t n = ::recv(socket, buffer, length, flags);
+    if (n > 0) {
+        // The shell echoes a command before it answers; a delayed acknowledgement of the echo
+        // would hold the answer back at a sender that batches small segments.
+        int one = 1;
+        ::setsockopt(socket, IPPROTO_TCP, TCP_QUICKACK, &one, sizeof one);
+        return n;
+    }
+    int err = n == 0 ? 0 : errno;
+    if (n < 0 && (err == EAGAIN || err == EWOULDBLOCK || err == EINTR)) {
+        return -EAGAIN;
+    }
+    if (!self || !self->m_bNonBlocking) {
+        return n == 0 ? 0 : -err;  // while blocking, libssh2 must see the close to stop waiting
+    }
+    self->m_bPeerClosed = true;
+    self->m_nPeerErrno = err;
+    return -EAGAIN;
+}
+
 void TavHuaweiSSHChannel::WaitSocket(bool defaultWrite) {
     int fd = GetDescriptor();
-    if (fd < 0) {
+    if (fd < 0 || m_bPeerClosed) {
         return;
     }
     int directions = m_pSession ? libssh2_session_block_directions(m_pSession) : 0;
@@ -427,6 +461,14 @@ bool TavHuaweiSSHChannel::Read(std::string& text, std::string& error, bool welco
             error = "Too many connections found . Unable to process the request now.";
             logLine(m_pfnLog, m_pLogContext, kTagRead, TAVSO::LOG_ERROR, "[Error - %s] %s", error.c_str(),
                     Masked(text).c_str());
+            return false;
+        }
+        if (!atEof && n == LIBSSH2_ERROR_EAGAIN && m_bPeerClosed) {
+            // Everything queued has been handed out and the connection is gone.
+            error = "Error reading stdout channel. [connection closed by the array before the prompt" +
+                    (m_nPeerErrno ? std::string(": ") + std::strerror(m_nPeerErrno) : std::string()) + "] [" +
+                    Masked(text) + "]";
+            logLine(m_pfnLog, m_pLogContext, kTagRead, TAVSO::LOG_ERROR, "[Error - %s]", error.c_str());
             return false;
         }
         if (atEof) {
@@ -563,6 +605,13 @@ bool TavHuaweiSSHChannel::ExecuteCommand(const std::string& command, std::string
 bool TavHuaweiSSHChannel::Disconnect() {
     logLine(m_pfnLog, m_pLogContext, kTagDisconnect, TAVSO::LOG_DETAIL, "disconnecting [this - %x]...",
             static_cast<unsigned>(reinterpret_cast<uintptr_t>(this)));
+    if (m_pSession) {
+        // In non-blocking mode the frees below may answer "try again" and keep their memory;
+        // closing runs blocking, bounded so that a stalled array cannot hold us.
+        m_bNonBlocking = false;
+        libssh2_session_set_timeout(m_pSession, kCloseTimeoutMs);
+        libssh2_session_set_blocking(m_pSession, 1);
+    }
     if (m_pChannel) {
         libssh2_channel_free(m_pChannel);
     }

@@ -59,6 +59,14 @@ class TavHuaweiSSHChannel : public CUboSocket {
     void WaitSocket(bool defaultWrite);
     std::string SessionError() const;
 
+    // libssh2 reports a closed socket before it hands out data it has already queued, so the
+    // receive hook turns the close into "nothing yet" once the shell runs and remembers it.
+    static ssize_t ReceiveHook(libssh2_socket_t socket, void* buffer, size_t length, int flags,
+                               void** abstract);
+    bool m_bNonBlocking = false;
+    bool m_bPeerClosed = false;
+    int m_nPeerErrno = 0;
+
     bool m_bLibInit = false;
     std::string m_strSerial;
     uint16_t m_nPort = 22;

@@ -6,7 +6,7 @@
 #include <mutex>
 #include <new>
 
-std::unique_ptr<TavCriticalSection[]> CSSLCryptoThrd::m_pCryptoCS;
+TavCriticalSection* CSSLCryptoThrd::m_pCryptoCS = nullptr;
 uint32_t CSSLCryptoThrd::m_LockCount = 0;
 
 namespace {
@@ -38,9 +38,9 @@ void CSSLCryptoThrd::MultiThreadSetup() {
         if (!m_pCryptoCS) {
             m_LockCount = static_cast<uint32_t>(CRYPTO_num_locks());
             try {
-                m_pCryptoCS.reset(new (std::nothrow) TavCriticalSection[m_LockCount]);
+                m_pCryptoCS = new (std::nothrow) TavCriticalSection[m_LockCount];
             } catch (...) {
-                m_pCryptoCS.reset();
+                m_pCryptoCS = nullptr;
             }
             if (!m_pCryptoCS) {
                 // Without the array the callback would touch locks that do not exist.
@@ -74,8 +74,9 @@ void CSSLCryptoThrd::MultiThreadCleanup() {
                            "un-initialized TavCriticalSection object [count - %u]", m_LockCount);
     }
     if (m_pCryptoCS) {
-        m_pCryptoCS.reset();
         m_LockCount = 0;
+        delete[] m_pCryptoCS;
+        m_pCryptoCS = nullptr;
     }
     if (m_bInstalled) {
         CRYPTO_set_locking_callback(nullptr);

@@ -3,7 +3,6 @@
 #pragma once
 
 #include <cstdint>
-#include <memory>
 
 #include "api/TavCriticalSection.h"
 #include "platform/TavDebugLog.h"
@@ -27,7 +26,9 @@ class CSSLCryptoThrd {
     const TavDebugLog* m_pDebugLog;
     bool m_bInstalled = false;
 
-    static std::unique_ptr<TavCriticalSection[]> m_pCryptoCS;
+    // Plain pointer on purpose: it must outlive every other static, since the module installer is
+    // destroyed at unload after this file's objects may be gone. Owned by set-up and clean-up.
+    static TavCriticalSection* m_pCryptoCS;
     static uint32_t m_LockCount;
 };
 

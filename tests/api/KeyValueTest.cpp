@@ -1,39 +1,14 @@
 #include <gtest/gtest.h>
 
-#include <mutex>
 #include <string>
 #include <vector>
 
 #include "api/HuaweiKeyValue.h"
 #include "api/HuaweiSettings.h"
-#include "platform/TavDebugLog.h"
 #include "platform/TavPlatformInfo.h"
+#include "tests/api/ModuleLogCapture.h"
 
 namespace {
-
-// Collects the module debug log while alive (the readers log there when they have no volume).
-class ModuleLogCapture {
-  public:
-    ModuleLogCapture() {
-        TavDebugLog::SetSink([this](uint64_t, const std::string&, int, const std::string& text) {
-            std::lock_guard<std::mutex> g(m_lock);
-            m_lines.push_back(text);
-        });
-    }
-    ~ModuleLogCapture() { TavDebugLog::SetSink(nullptr); }
-    std::string all() {
-        std::lock_guard<std::mutex> g(m_lock);
-        std::string out;
-        for (const auto& l : m_lines) {
-            out += l + "\n";
-        }
-        return out;
-    }
-
-  private:
-    std::mutex m_lock;
-    std::vector<std::string> m_lines;
-};
 
 struct ParseCase {
     const char* text;
@@ -67,7 +42,7 @@ TEST(ParseJsonString, FindsValuesAndExplainsFailures) {
         EXPECT_EQ(c.found, parseJsonString(nullptr, c.text, c.key, value)) << c.text << " / " << c.key;
         EXPECT_EQ(c.found ? std::string(c.value) : "unchanged", value) << c.text << " / " << c.key;
         if (!c.found) {
-            EXPECT_NE(std::string::npos, log.all().find(c.logged)) << log.all();
+            EXPECT_NE(std::string::npos, log.text().find(c.logged)) << log.text();
         }
     }
 }
@@ -81,8 +56,8 @@ TEST(ParseJsonString, NeverLogsThePassword) {
     EXPECT_EQ("S3cret!", value);
     ASSERT_TRUE(parseJsonString(nullptr, creds, "hostName", value));
     EXPECT_FALSE(parseJsonString(nullptr, creds, "missing", value));
-    EXPECT_NE(std::string::npos, log.all().find("Item Name:Item Value [hostName:10.0.0.5]"));
-    EXPECT_EQ(std::string::npos, log.all().find("S3cret!")) << log.all();
+    EXPECT_NE(std::string::npos, log.text().find("Item Name:Item Value [hostName:10.0.0.5]"));
+    EXPECT_EQ(std::string::npos, log.text().find("S3cret!")) << log.text();
 }
 
 TEST(ParseJsonString, RejectsValuesBeyondTheReadersLimit) {

@@ -1,36 +1,12 @@
 #include <gtest/gtest.h>
 
-#include <mutex>
 #include <string>
 #include <vector>
 
 #include "api/HuaweiMetaData.h"
-#include "platform/TavDebugLog.h"
+#include "tests/api/ModuleLogCapture.h"
 
 namespace {
-
-class ModuleLines {
-  public:
-    ModuleLines() {
-        TavDebugLog::SetSink([this](uint64_t, const std::string& tag, int level, const std::string& text) {
-            std::lock_guard<std::mutex> g(m_lock);
-            m_text += tag + "|" + std::to_string(level) + "|" + text + "\n";
-        });
-    }
-    ~ModuleLines() { TavDebugLog::SetSink(nullptr); }
-    bool has(const std::string& part) {
-        std::lock_guard<std::mutex> g(m_lock);
-        return m_text.find(part) != std::string::npos;
-    }
-    std::string text() {
-        std::lock_guard<std::mutex> g(m_lock);
-        return m_text;
-    }
-
-  private:
-    std::mutex m_lock;
-    std::string m_text;
-};
 
 std::string Write(_MetaDataParams& r) {
     char buffer[4096];
@@ -139,7 +115,7 @@ TEST(MetaData, RefusesMalformedTexts) {
         {"3*A1*17*0*39*0*lun_a*t*0**", "Invalid  Version-3 unique identifier[3*A1*17*0*39*0*lun_a*t*0**]"},
     };
     for (const auto& c : cases) {
-        ModuleLines log;
+        ModuleLogCapture log;
         _MetaDataParams r;
         EXPECT_FALSE(GetMetaDataParams(nullptr, c.text, &r)) << c.text;
         EXPECT_TRUE(log.has(std::string("GetMetaDataParams|-1|[Huawei-Log]:") + c.logged)) << log.text();
@@ -199,7 +175,7 @@ TEST(SmMdtSnapUuid, ReadsOnlyThePathItem) {
         {"", false, "kept", "Invalid input parameters."},
     };
     for (const auto& c : cases) {
-        ModuleLines log;
+        ModuleLogCapture log;
         _MetaDataParams r;
         r.sharePath = "kept";
         EXPECT_EQ(c.ok, GetSMMDTSnapUUIDParams(nullptr, c.text, r)) << c.text;
