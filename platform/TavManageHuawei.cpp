@@ -8,22 +8,19 @@
 #include <shared_mutex>
 
 #include "platform/TavDebugLog.h"
+#include "platform/TavManageHuaweiCall.h"
 #include "platform/TavPlatformInfo.h"
 
 using HuaweiApi::ResultStatus;
 using json = nlohmann::json;
+using tavrest::Reply;
+using tavrest::text;
+using namespace tavrest::code;
 
 namespace {
 
 constexpr long kConnectTimeoutMs = 10000;
 constexpr long kCallTimeoutMs = 60000;
-constexpr int64_t kSessionExpired = -401;
-constexpr int64_t kTransportFailure = -1;
-constexpr int64_t kBadReply = -2;
-constexpr int64_t kSnapshotNotFound = 1077937880;
-constexpr int64_t kSnapshotNotActivated = 1077937891;
-constexpr int64_t kObjectNotFound = 1077948996;
-const int64_t kAlreadyAssociated[] = {1077937501, 1077936862, 1077948997, 1073804556, 1073804560};
 
 struct CurlGlobal {
     CurlGlobal() { curl_global_init(CURL_GLOBAL_DEFAULT); }
@@ -56,38 +53,11 @@ std::string setting(const char* key) {
     return value;
 }
 
-std::string text(const json& obj, const char* key) {
-    auto it = obj.find(key);
-    if (it == obj.end() || it->is_null()) {
-        return {};
-    }
-    return it->is_string() ? it->get<std::string>() : it->dump();
-}
-
-struct Reply {
-    int64_t code = 0;
-    std::string description;
-    json data;
-    bool ok() const { return code == 0; }
-    ResultStatus status() const { return ResultStatus(static_cast<uint64_t>(code), description); }
-};
-
 void appendQuery(std::string& q, const std::string& key, const std::string& value, CURL* c) {
     char* escaped = curl_easy_escape(c, value.c_str(), static_cast<int>(value.size()));
     q += q.empty() ? "?" : "&";
     q += key + "=" + (escaped ? escaped : "");
     curl_free(escaped);
-}
-
-std::string escapeFilterValue(const std::string& v) {
-    std::string out;
-    for (char ch : v) {
-        if (ch == ':') {
-            out += '\\';
-        }
-        out += ch;
-    }
-    return out;
 }
 
 }  // namespace
@@ -96,7 +66,7 @@ class TavManageHuawei::Impl {
   public:
     explicit Impl(uint64_t jobId) : m_jobId(jobId) { ensureCurlGlobal(); }
 
-    using Query = std::vector<std::pair<std::string, std::string>>;
+    using Query = tavrest::Query;
 
     // One REST call; on an expired session one more login and the call once more.
     Reply call(const char* method, const std::string& resource, const Query& query, const json* body) {
@@ -303,11 +273,37 @@ class TavManageHuawei::Impl {
     std::vector<CurlPtr> m_idle;
 };
 
-namespace {
+namespace tavrest {
 
-using Query = TavManageHuawei::Impl::Query;
+std::string text(const json& obj, const char* key) {
+    auto it = obj.find(key);
+    if (it == obj.end() || it->is_null()) {
+        return {};
+    }
+    return it->is_string() ? it->get<std::string>() : it->dump();
+}
 
-Query scope(const std::string& vstoreId, Query q = {}) {
+std::string escapeFilterValue(const std::string& v) {
+    std::string out;
+    for (char ch : v) {
+        if (ch == ':') {
+            out += '\\';
+        }
+        out += ch;
+    }
+    return out;
+}
+
+Reply callRest(TavManageHuawei::Impl& impl, const char* method, const std::string& resource,
+               const Query& query, const json* body) {
+    return impl.call(method, resource, query, body);
+}
+
+uint64_t jobIdOf(const TavManageHuawei::Impl& impl) {
+    return impl.jobId();
+}
+
+Query scope(const std::string& vstoreId, Query q) {
     if (!vstoreId.empty() && vstoreId != TavManageHuawei::kNoVStore) {
         q.emplace_back("vstoreId", vstoreId);
     }
@@ -320,17 +316,6 @@ ResultStatus notImplemented(const char* what) {
 
 void logNotImplemented(uint64_t jobId, const char* what) {
     TavDebugLog().PrintJob(jobId, "TavManageHuawei", 2, "%s is not implemented", what);
-}
-
-void fillSnapshot(_HuaweiLUNSnapshotInfo& info, const json& d) {
-    info.clear();
-    info.id = text(d, "ID");
-    info.name = text(d, "NAME");
-    info.parentId = text(d, "PARENTID");
-    info.sourceSnapshotId = text(d, "PARENTSNAPSHOTID");
-    info.runningStatus = text(d, "RUNNINGSTATUS");
-    info.healthStatus = text(d, "HEALTHSTATUS");
-    info.wwn = text(d, "WWN");
 }
 
 std::vector<std::string> listText(const std::string& s) {
@@ -370,68 +355,24 @@ ResultStatus addStatus(const Reply& r) {
     return r.status();
 }
 
+}  // namespace tavrest
+
+using namespace tavrest;
+
+namespace {
+
+void fillSnapshot(_HuaweiLUNSnapshotInfo& info, const json& d) {
+    info.clear();
+    info.id = text(d, "ID");
+    info.name = text(d, "NAME");
+    info.parentId = text(d, "PARENTID");
+    info.sourceSnapshotId = text(d, "PARENTSNAPSHOTID");
+    info.runningStatus = text(d, "RUNNINGSTATUS");
+    info.healthStatus = text(d, "HEALTHSTATUS");
+    info.wwn = text(d, "WWN");
+}
+
 }  // namespace
-
-ResultStatus TavManageHuawei::getHostIDFromHostName(const std::string& name, std::string& hostId,
-                                                    const std::string& vstoreId) {
-    return idByName(*m_impl, "host", name, vstoreId, hostId);
-}
-
-ResultStatus TavManageHuawei::createHost(_HuaweiLUNHostInfo& info, const std::string& name,
-                                         const std::string& vstoreId, bool isVMware) {
-    json body = {{"NAME", name}, {"OPERATIONSYSTEM", isVMware ? "7" : "0"}};
-    Reply r = m_impl->call("POST", "host", scope(vstoreId), &body);
-    if (!r.ok()) {
-        return r.status();
-    }
-    info.clear();
-    info.id = text(r.data, "ID");
-    info.name = text(r.data, "NAME");
-    info.operatingSystem = text(r.data, "OPERATIONSYSTEM");
-    return {};
-}
-
-ResultStatus TavManageHuawei::getHostGroupIDFromName(const std::string& name, std::string& groupId,
-                                                     const std::string& vstoreId) {
-    return idByName(*m_impl, "hostgroup", name, vstoreId, groupId);
-}
-
-ResultStatus TavManageHuawei::createHostGroup(_HuaweiHostGroupInfo& info, const std::string& name,
-                                              const std::string& vstoreId) {
-    json body = {{"NAME", name}};
-    Reply r = m_impl->call("POST", "hostgroup", scope(vstoreId), &body);
-    if (!r.ok()) {
-        return r.status();
-    }
-    info.clear();
-    info.id = text(r.data, "ID");
-    info.name = text(r.data, "NAME");
-    return {};
-}
-
-ResultStatus TavManageHuawei::isHostAssociatedToHostGroup(const std::string& hostGroupId,
-                                                          const std::string& hostId,
-                                                          const std::string& vstoreId) {
-    Reply r =
-        m_impl->call("GET", "host/associate",
-                     scope(vstoreId, {{"ASSOCIATEOBJTYPE", "14"}, {"ASSOCIATEOBJID", hostGroupId}}), nullptr);
-    if (!r.ok()) {
-        return r.status();
-    }
-    for (const json& h : r.data.is_array() ? r.data : json::array()) {
-        if (text(h, "ID") == hostId) {
-            return {};
-        }
-    }
-    return ResultStatus(static_cast<uint64_t>(kObjectNotFound),
-                        "Host [" + hostId + "] is not in host group [" + hostGroupId + "]");
-}
-
-ResultStatus TavManageHuawei::addHostToHostGroup(const std::string& hostGroupId, const std::string& hostId,
-                                                 const std::string& vstoreId) {
-    json body = {{"ID", hostGroupId}, {"ASSOCIATEOBJTYPE", "21"}, {"ASSOCIATEOBJID", hostId}};
-    return addStatus(m_impl->call("POST", "hostgroup/associate", scope(vstoreId), &body));
-}
 
 TavManageHuawei::TavManageHuawei(const uint64_t& jobId) : m_impl(std::make_unique<Impl>(jobId)) {}
 TavManageHuawei::~TavManageHuawei() = default;
@@ -598,239 +539,4 @@ ResultStatus TavManageHuawei::createLUNSnapshotCopy(_HuaweiLUNSnapshotInfo& info
     }
     fillSnapshot(info, r.data);
     return {};
-}
-
-// Families still to come: each fails clearly instead of pretending.
-ResultStatus TavManageHuawei::getHostIDFromInitiatorID(const std::string&, bool, std::string&,
-                                                       const std::string&) {
-    return notImplemented("getHostIDFromInitiatorID");
-}
-
-ResultStatus TavManageHuawei::createInitiator(_HuaweiInitiator&, const std::string&, const std::string&, bool,
-                                              bool&, const std::string&) {
-    return notImplemented("createInitiator");
-}
-
-ResultStatus TavManageHuawei::updateInitiatorWithHostID(const std::string&, const std::string&, bool,
-                                                        const std::string&) {
-    return notImplemented("updateInitiatorWithHostID");
-}
-
-ResultStatus TavManageHuawei::getLUNGroupIDFromName(const std::string&, std::string&, const std::string&) {
-    return notImplemented("getLUNGroupIDFromName");
-}
-
-ResultStatus TavManageHuawei::createLUNGroup(_HuaweiLunGroupInfo&, const std::string&, const std::string&,
-                                             const std::string&) {
-    return notImplemented("createLUNGroup");
-}
-
-ResultStatus TavManageHuawei::addLuntoLunGroup(const std::string&, const std::string&, const std::string&) {
-    return notImplemented("addLuntoLunGroup");
-}
-
-ResultStatus TavManageHuawei::addSnapshotLuntoLunGroup(const std::string&, const std::string&,
-                                                       const std::string&) {
-    return notImplemented("addSnapshotLuntoLunGroup");
-}
-
-ResultStatus TavManageHuawei::isLunAssociatedToLunGroup(const std::string&, const std::string&) {
-    return notImplemented("isLunAssociatedToLunGroup");
-}
-
-ResultStatus TavManageHuawei::isSnapshotLunAssociatedToLunGroup(const std::string&, const std::string&,
-                                                                const std::string&) {
-    return notImplemented("isSnapshotLunAssociatedToLunGroup");
-}
-
-ResultStatus TavManageHuawei::removeLunFromLunGroup(const std::string&, const std::string&,
-                                                    const std::string&) {
-    return notImplemented("removeLunFromLunGroup");
-}
-
-ResultStatus TavManageHuawei::removeSnapshotLunFromLunGroup(const std::string&, const std::string&,
-                                                            const std::string&) {
-    return notImplemented("removeSnapshotLunFromLunGroup");
-}
-
-ResultStatus TavManageHuawei::getLunGroupsAssociatedToLun(std::vector<_HuaweiLunGroupInfo>&,
-                                                          const std::string&, const std::string&) {
-    return notImplemented("getLunGroupsAssociatedToLun");
-}
-
-ResultStatus TavManageHuawei::deleteLunGroup(const std::string&, const std::string&) {
-    return notImplemented("deleteLunGroup");
-}
-
-ResultStatus TavManageHuawei::getMappingViewInfoByName(_HuaweiLUNMappingView&, const std::string&,
-                                                       const std::string&) {
-    return notImplemented("getMappingViewInfoByName");
-}
-
-ResultStatus TavManageHuawei::createMappingView(_HuaweiLUNMappingView&, const std::string&,
-                                                const std::string&) {
-    return notImplemented("createMappingView");
-}
-
-ResultStatus TavManageHuawei::addHostGroupToMappingView(const std::string&, const std::string&,
-                                                        const std::string&) {
-    return notImplemented("addHostGroupToMappingView");
-}
-
-ResultStatus TavManageHuawei::addLunGroupToMappingView(const std::string&, const std::string&,
-                                                       const std::string&) {
-    return notImplemented("addLunGroupToMappingView");
-}
-
-ResultStatus TavManageHuawei::getLunGroupAssociatedToMappingView(const std::string&,
-                                                                 std::vector<_HuaweiLunGroupInfo>&,
-                                                                 const std::string&) {
-    return notImplemented("getLunGroupAssociatedToMappingView");
-}
-
-ResultStatus TavManageHuawei::getHostGroupAssociatedToMappingView(const std::string&,
-                                                                  std::vector<_HuaweiHostGroupInfo>&,
-                                                                  const std::string&) {
-    return notImplemented("getHostGroupAssociatedToMappingView");
-}
-
-ResultStatus TavManageHuawei::getMappingViewAssociatedToLunGroup(const std::string&,
-                                                                 std::vector<_HuaweiLUNMappingView>&,
-                                                                 const std::string&) {
-    return notImplemented("getMappingViewAssociatedToLunGroup");
-}
-
-ResultStatus TavManageHuawei::removeLunGroupAssociatedToMappingView(const std::string&, const std::string&,
-                                                                    const std::string&) {
-    return notImplemented("removeLunGroupAssociatedToMappingView");
-}
-
-ResultStatus TavManageHuawei::removeHostGroupAssociatedToMappingView(const std::string&, const std::string&,
-                                                                     const std::string&) {
-    return notImplemented("removeHostGroupAssociatedToMappingView");
-}
-
-ResultStatus TavManageHuawei::deleteMappingView(const std::string&, const std::string&) {
-    return notImplemented("deleteMappingView");
-}
-
-ResultStatus TavManageHuawei::createClone(_HuaweiCloneInfo&) {
-    return notImplemented("createClone");
-}
-
-ResultStatus TavManageHuawei::deleteClone(const std::string&) {
-    return notImplemented("deleteClone");
-}
-
-ResultStatus TavManageHuawei::getCloneSecondaryLuns(std::list<_HuaweiCloneSecondaryLUN>&,
-                                                    const std::string&) {
-    return notImplemented("getCloneSecondaryLuns");
-}
-
-ResultStatus TavManageHuawei::addCloneSecondaryLun(const std::string&, const std::string&,
-                                                   const HuaweiApi::CopySpeedValue&,
-                                                   const HuaweiApi::ResumePolicyValue&,
-                                                   const HuaweiApi::FirstSyncValue&) {
-    return notImplemented("addCloneSecondaryLun");
-}
-
-ResultStatus TavManageHuawei::syncCloneSecondaryLun(const std::string&, const std::string&) {
-    return notImplemented("syncCloneSecondaryLun");
-}
-
-ResultStatus TavManageHuawei::splitCloneSecondaryLun(const std::string&, const std::string&) {
-    return notImplemented("splitCloneSecondaryLun");
-}
-
-ResultStatus TavManageHuawei::removeCloneSecondaryLun(const std::string&, const std::string&) {
-    return notImplemented("removeCloneSecondaryLun");
-}
-
-ResultStatus TavManageHuawei::getStoragePoolInfoForName(_HuaweiStoragePoolInfo&, const std::string&) {
-    return notImplemented("getStoragePoolInfoForName");
-}
-
-CUboError TavManageHuawei::getFileSystemInfoById(const std::string&, _HuaweiFileSystemsInfo&,
-                                                 const std::string&) {
-    return CUboError(-1, notImplemented("getFileSystemInfoById").GetErrorString());
-}
-
-bool TavManageHuawei::createFileSystemSnapshot(const std::string&, std::string&, bool, const std::string&) {
-    logNotImplemented(m_impl->jobId(), "createFileSystemSnapshot");
-    return false;
-}
-
-bool TavManageHuawei::deleteFileSystemSnapshot(const std::string&, const std::string&) {
-    logNotImplemented(m_impl->jobId(), "deleteFileSystemSnapshot");
-    return false;
-}
-
-bool TavManageHuawei::getFileSystemSnapshotInfo(const std::string&, _HuaweiSnapshotInfo&,
-                                                const std::string&) {
-    logNotImplemented(m_impl->jobId(), "getFileSystemSnapshotInfo");
-    return false;
-}
-
-bool TavManageHuawei::getShareInfoByName(_HuaweiShareInfo&, const std::string&, const std::string&,
-                                         const std::string&) {
-    logNotImplemented(m_impl->jobId(), "getShareInfoByName");
-    return false;
-}
-
-bool TavManageHuawei::getShareInfoByFSID(_HuaweiShareInfo&, const std::string&, const std::string&,
-                                         const std::string&) {
-    logNotImplemented(m_impl->jobId(), "getShareInfoByFSID");
-    return false;
-}
-
-bool TavManageHuawei::createNFSShare(std::string&, const std::string&, const std::string&, const std::string&,
-                                     const std::string&) {
-    logNotImplemented(m_impl->jobId(), "createNFSShare");
-    return false;
-}
-
-bool TavManageHuawei::deleteNFSShare(const std::string&, const std::string&) {
-    logNotImplemented(m_impl->jobId(), "deleteNFSShare");
-    return false;
-}
-
-bool TavManageHuawei::getNFSSharePermissionsFromParentId(std::vector<_HuaweiNFSSharePermissionInfo>&,
-                                                         const std::string&, const std::string&) {
-    logNotImplemented(m_impl->jobId(), "getNFSSharePermissionsFromParentId");
-    return false;
-}
-
-bool TavManageHuawei::addNFSSharePermission(std::string&, const std::string&, const std::string&,
-                                            const std::string&, const std::string&, const std::string&,
-                                            const std::string&, const std::string&) {
-    logNotImplemented(m_impl->jobId(), "addNFSSharePermission");
-    return false;
-}
-
-bool TavManageHuawei::deleteNFSSharePermission(const std::string&, const std::string&) {
-    logNotImplemented(m_impl->jobId(), "deleteNFSSharePermission");
-    return false;
-}
-
-bool TavManageHuawei::createCIFSShare(std::string&, const std::string&, const std::string&,
-                                      const std::string&, const std::string&) {
-    logNotImplemented(m_impl->jobId(), "createCIFSShare");
-    return false;
-}
-
-bool TavManageHuawei::deleteCIFSShare(const std::string&, const std::string&) {
-    logNotImplemented(m_impl->jobId(), "deleteCIFSShare");
-    return false;
-}
-
-bool TavManageHuawei::getCIFSSharePermissionsFromParentId(std::vector<_HuaweiCIFSSharePermissionInfo>&,
-                                                          const std::string&, const std::string&) {
-    logNotImplemented(m_impl->jobId(), "getCIFSSharePermissionsFromParentId");
-    return false;
-}
-
-bool TavManageHuawei::addCIFSSharePermission(std::string&, const std::string&, const std::string&,
-                                             const std::string&, const std::string&, const std::string&) {
-    logNotImplemented(m_impl->jobId(), "addCIFSSharePermission");
-    return false;
 }

@@ -4,23 +4,7 @@
 
 namespace tavso::sim {
 
-namespace {
-
 using nlohmann::json;
-
-std::string lunRunning(const std::string& s) {
-    if (s == "Offline") {
-        return "28";
-    }
-    return s == "Initializing" ? "53" : "27";
-}
-
-std::string snapshotRunning(const std::string& s) {
-    if (s == "Activated") {
-        return "43";
-    }
-    return s == "Rolling back" ? "44" : "45";
-}
 
 std::optional<uint32_t> number(const std::string& s) {
     if (s.empty() || s.size() > 9 || s.find_first_not_of("0123456789") != std::string::npos) {
@@ -94,6 +78,22 @@ RestAnswer fromResult(const Result& r) {
             return RestAnswer::fail(restcode::kParameterIncorrect,
                                     r.text.empty() ? "The parameter is incorrect." : r.text);
     }
+}
+
+namespace {
+
+std::string lunRunning(const std::string& s) {
+    if (s == "Offline") {
+        return "28";
+    }
+    return s == "Initializing" ? "53" : "27";
+}
+
+std::string snapshotRunning(const std::string& s) {
+    if (s == "Activated") {
+        return "43";
+    }
+    return s == "Rolling back" ? "44" : "45";
 }
 
 json lunJson(ArrayModel& model, const Lun& l) {
@@ -405,6 +405,11 @@ RestAnswer handleResource(ArrayModel& model, const RestCall& call) {
     }
     if (top == "snapshot") {
         return snapshot(model, call);
+    }
+    for (auto family : {handleMappingResource, handleCloneResource, handleNasResource}) {
+        if (std::optional<RestAnswer> answer = family(model, call)) {
+            return *answer;
+        }
     }
     return RestAnswer::fail(restcode::kParameterIncorrect, "The parameter is incorrect.");
 }

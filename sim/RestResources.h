@@ -3,6 +3,7 @@
 
 #include <map>
 #include <nlohmann/json.hpp>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -51,5 +52,25 @@ constexpr int64_t kParameterIncorrect = 50331651;
 }  // namespace restcode
 
 RestAnswer handleResource(ArrayModel& model, const RestCall& call);
+
+// The resource families in files of their own: each answers the calls on its resources and
+// nullopt for the others.
+std::optional<RestAnswer> handleMappingResource(
+    ArrayModel& model, const RestCall& call);  // initiators, LUN groups, mapping views
+std::optional<RestAnswer> handleCloneResource(ArrayModel& model,
+                                              const RestCall& call);  // clones, storage pools
+std::optional<RestAnswer> handleNasResource(ArrayModel& model,
+                                            const RestCall& call);  // file systems, their snapshots, shares
+
+// Helpers the families share.
+std::optional<uint32_t> number(const std::string& s);
+std::string str(const nlohmann::json& body, const char* key);
+// The vStore a request works in: the session's for a vStore user, else the one the request names.
+std::string scopeOf(const RestCall& call);
+bool inScope(const std::string& objectVStore, const std::string& scope);
+// A NAME::<value> filter, with "\:" standing for ":".
+std::optional<std::string> nameFilter(const RestCall& call);
+// A model result as the array's REST answer (codes for not found, exists, in use, ...).
+RestAnswer fromResult(const Result& r);
 
 }  // namespace tavso::sim
