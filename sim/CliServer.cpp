@@ -68,12 +68,18 @@ bool CliServer::start(std::string& error) {
     sockaddr_in addr{};
     addr.sin_family = AF_INET;
     addr.sin_port = htons(m_options.port);
-    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    if (::inet_pton(AF_INET, m_options.address.c_str(), &addr.sin_addr) != 1) {
+        error = "not an IPv4 address: " + m_options.address;
+        ::close(m_listenFd);
+        m_listenFd = -1;
+        return false;
+    }
     socklen_t len = sizeof addr;
     if (::bind(m_listenFd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 ||
         ::listen(m_listenFd, 64) != 0 ||
         ::getsockname(m_listenFd, reinterpret_cast<sockaddr*>(&addr), &len) != 0) {
-        error = "cannot listen on 127.0.0.1:" + std::to_string(m_options.port) + ": " + std::strerror(errno);
+        error = "cannot listen on " + m_options.address + ":" + std::to_string(m_options.port) + ": " +
+                std::strerror(errno);
         ::close(m_listenFd);
         m_listenFd = -1;
         return false;

@@ -19,7 +19,9 @@
 namespace tavso::sim {
 
 struct CliOptions {
-    uint16_t port = 0;                        // 0: any free port
+    uint16_t port = 0;  // 0: any free port
+    // A loopback address of its own lets several arrays share one CLI port, as real arrays do.
+    std::string address = "127.0.0.1";
     bool keyboardInteractive = false;         // offer only keyboard-interactive login ...
     std::string kbdintPrompt = "password: ";  // ... with this prompt
     bool alsoPassword = false;                // with keyboardInteractive: offer password login too

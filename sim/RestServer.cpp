@@ -67,13 +67,13 @@ class RestServer::Impl {
 
     bool start(std::string& error) {
         if (m_options.port) {
-            if (!m_server.bind_to_port("127.0.0.1", m_options.port)) {
+            if (!m_server.bind_to_port(m_options.address, m_options.port)) {
                 error = "Unable to listen on port " + std::to_string(m_options.port);
                 return false;
             }
             m_port = m_options.port;
         } else {
-            int p = m_server.bind_to_any_port("127.0.0.1");
+            int p = m_server.bind_to_any_port(m_options.address);
             if (p <= 0) {
                 error = "Unable to listen on a free port";
                 return false;

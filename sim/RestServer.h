@@ -17,6 +17,7 @@ namespace tavso::sim {
 
 struct RestOptions {
     uint16_t port = 0;                          // 0: any free port
+    std::string address = "127.0.0.1";          // a loopback address of the array's own
     uint64_t sessionTtlMs = 30ull * 60 * 1000;  // idle time after which a token is refused
 };
 
