@@ -1,6 +1,7 @@
 #include "host/Commands.h"
 
 #include <cstdlib>
+#include <fstream>
 #include <iostream>
 #include <memory>
 
@@ -13,6 +14,7 @@
 #include "host/LinuxHost.h"
 #include "host/PluginLibrary.h"
 #include "host/SimulatedHost.h"
+#include "host/SimulatorControl.h"
 #include "host/StepRunner.h"
 
 namespace tavso::host {
@@ -37,7 +39,16 @@ std::unique_ptr<HostOsUtil> makeOsUtil(const HostConfig& config, int64_t jobId) 
     if (config.mountHost.kind == MountHostConfig::Kind::Linux) {
         return std::make_unique<LinuxHost>(config, static_cast<uint64_t>(jobId));
     }
-    return std::make_unique<SimulatedHost>(config, static_cast<uint64_t>(jobId));
+    if (config.mountHost.controlPort == 0) {
+        return std::make_unique<SimulatedHost>(config, static_cast<uint64_t>(jobId));
+    }
+    const SimulatorControl control(config.mountHost.controlAddress, config.mountHost.controlPort);
+    auto host = std::make_unique<SimulatedHost>(
+        config, static_cast<uint64_t>(jobId),
+        [control](const std::vector<std::string>& initiators) { return control.presented(initiators); });
+    // The host has its devices when the step begins, as a running machine would.
+    host->sync();
+    return host;
 }
 
 nlohmann::json volumeJson(const VolumeRecord& v) {
@@ -122,6 +133,10 @@ int runCommandLine(int argc, char** argv) {
         if (run->parsed()) {
             const int64_t id = jobOrLatest(store, jobId);
             if (!config.settingsFile.empty()) {
+                // The plug-in would take an unreadable file for one without any setting.
+                if (!std::ifstream(config.settingsFile)) {
+                    throw ConfigError("cannot read settings file " + config.settingsFile);
+                }
                 setenv("TAVSO_SETTINGS_FILE", config.settingsFile.c_str(), 1);
             }
             PluginLibrary plugin(config.pluginPath);
@@ -141,7 +156,9 @@ int runCommandLine(int argc, char** argv) {
                 std::cerr << "tavso-host: the plug-in asked for array " << a << ", which " << configPath
                           << " does not configure\n";
             }
-            return outcome.exitCode;
+            // The volumes on an array the configuration lacks could not be tried: that is the
+            // configuration's fault, whatever became of the others.
+            return outcome.unknownArrays.empty() ? outcome.exitCode : 1;
         }
         if (show->parsed()) {
             const int64_t id = jobOrLatest(store, jobId);

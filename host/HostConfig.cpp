@@ -152,6 +152,20 @@ ArrayConfig parseArray(const json& a, size_t index, const std::string& baseDir) 
     return c;
 }
 
+void parseEndpoint(const std::string& text, MountHostConfig& c) {
+    const size_t colon = text.rfind(':');
+    const std::string port = colon == std::string::npos ? "" : text.substr(colon + 1);
+    unsigned long number = 0;
+    if (!port.empty() && port.size() <= 5 && port.find_first_not_of("0123456789") == std::string::npos) {
+        number = std::stoul(port);
+    }
+    if (colon == 0 || number == 0 || number > 65535) {
+        throw ConfigError("mountHost: \"simulatorControl\" must be <address>:<port>, not \"" + text + "\"");
+    }
+    c.controlAddress = text.substr(0, colon);
+    c.controlPort = static_cast<uint16_t>(number);
+}
+
 MountHostConfig parseMountHost(const json& m, const std::string& baseDir) {
     const std::string where = "mountHost";
     if (!m.is_object()) {
@@ -167,6 +181,9 @@ MountHostConfig parseMountHost(const json& m, const std::string& baseDir) {
         throw ConfigError(where + ": \"kind\" must be \"simulated\" or \"linux\", not \"" + kind + "\"");
     }
     c.name = getString(m, "name", where, false);
+    if (m.contains("simulatorControl")) {
+        parseEndpoint(getString(m, "simulatorControl", where, true), c);
+    }
     c.deviceDir = resolvePath(baseDir, getString(m, "deviceDir", where, false, "devices"));
     c.sysRoot = getString(m, "sysRoot", where, false, c.sysRoot);
     c.iscsiNameFile = getString(m, "iscsiNameFile", where, false, c.iscsiNameFile);

@@ -2,6 +2,7 @@
 // configuration handed to the plug-in, its settings file, and the mount host.
 #pragma once
 
+#include <cstdint>
 #include <map>
 #include <optional>
 #include <stdexcept>
@@ -39,6 +40,10 @@ struct MountHostConfig {
     // Simulated host.
     std::vector<InitiatorConfig> initiators;
     std::string deviceDir;
+    // arraysim's control endpoint ("simulatorControl": "<address>:<port>"); no port: the arrays
+    // are embedded in this process (the demo) or there are none.
+    std::string controlAddress;
+    uint16_t controlPort = 0;
     // Real Linux host; both are roots so that a test can point them at a fake tree.
     std::string sysRoot = "/sys";
     std::string iscsiNameFile = "/etc/iscsi/initiatorname.iscsi";

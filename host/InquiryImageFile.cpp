@@ -22,27 +22,28 @@ std::string hex(const std::vector<uint8_t>& bytes) {
     return out;
 }
 
-std::optional<std::vector<uint8_t>> unhex(const std::string& text) {
+}  // namespace
+
+std::optional<std::vector<uint8_t>> bytesOfHex(const std::string& text) {
     if (text.size() % 2 != 0) {
         return std::nullopt;
     }
+    auto digit = [](char c) {
+        return c >= '0' && c <= '9'   ? c - '0'
+               : c >= 'a' && c <= 'f' ? c - 'a' + 10
+               : c >= 'A' && c <= 'F' ? c - 'A' + 10
+                                      : -1;
+    };
     std::vector<uint8_t> out;
     for (size_t i = 0; i < text.size(); i += 2) {
-        try {
-            size_t used = 0;
-            const int v = std::stoi(text.substr(i, 2), &used, 16);
-            if (used != 2) {
-                return std::nullopt;
-            }
-            out.push_back(static_cast<uint8_t>(v));
-        } catch (const std::exception&) {
+        const int high = digit(text[i]), low = digit(text[i + 1]);
+        if (high < 0 || low < 0) {
             return std::nullopt;
         }
+        out.push_back(static_cast<uint8_t>(high * 16 + low));
     }
     return out;
 }
-
-}  // namespace
 
 bool writeInquiryImage(const std::string& path, const InquiryPages& pages) {
     const std::string temp = path + ".tmp" + std::to_string(getpid());
@@ -81,7 +82,7 @@ std::optional<InquiryPages> readInquiryImage(const std::string& path) {
         std::istringstream words(line);
         std::string page, digits;
         words >> page >> digits;
-        auto bytes = unhex(digits);
+        auto bytes = bytesOfHex(digits);
         if (!bytes) {
             continue;
         }

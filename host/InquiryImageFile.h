@@ -20,6 +20,8 @@ struct InquiryPages {
 bool writeInquiryImage(const std::string& path, const InquiryPages& pages);
 // The pages of an image file; none when the file is not one.
 std::optional<InquiryPages> readInquiryImage(const std::string& path);
+// Bytes of a text of hex digits (either case); none when it holds anything else or an odd count.
+std::optional<std::vector<uint8_t>> bytesOfHex(const std::string& text);
 // INQUIRY vendor (bytes 8 to 15), trailing blanks removed.
 std::string inquiryVendor(const InquiryPages& pages);
 

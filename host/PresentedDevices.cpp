@@ -1,114 +1,71 @@
 #include "host/PresentedDevices.h"
 
-#include <strings.h>
+#include <cctype>
 
-#include <cstdio>
-#include <set>
+#include "sim/ControlServer.h"
 
 namespace tavso::host {
 
 namespace {
 
-// FC port names arrive with or without colons and in either case.
-std::string normalPort(const std::string& id) {
-    std::string out;
-    for (char c : id) {
-        if (c != ':') {
-            out += static_cast<char>(tolower(static_cast<unsigned char>(c)));
-        }
+std::vector<uint8_t> page(const nlohmann::json& inquiry, const char* key) {
+    auto it = inquiry.find(key);
+    if (it == inquiry.end()) {
+        return {};
     }
-    return out;
+    auto bytes = it->is_string() ? bytesOfHex(it->get<std::string>()) : std::nullopt;
+    if (!bytes) {
+        throw PresentationError(std::string("inquiry page ") + key + " is not a text of hex digits");
+    }
+    return *bytes;
 }
 
-void putText(std::vector<uint8_t>& bytes, size_t at, size_t width, const std::string& text) {
-    for (size_t i = 0; i < width; ++i) {
-        bytes[at + i] = static_cast<uint8_t>(i < text.size() ? text[i] : ' ');
+// Serials and IDs become device file names: nothing but letters and digits may reach one.
+std::string checkedSerial(const nlohmann::json& array) {
+    const std::string serial = array.at("serial").get<std::string>();
+    if (serial.empty()) {
+        throw PresentationError("an array has no serial");
     }
+    for (char c : serial) {
+        if (!isalnum(static_cast<unsigned char>(c))) {
+            throw PresentationError("array serial \"" + serial + "\" holds more than letters and digits");
+        }
+    }
+    return serial;
 }
 
 }  // namespace
 
-std::vector<PresentedObject> presentedObjects(const sim::ArrayState& state,
-                                              const std::vector<std::string>& initiators) {
-    std::set<std::string> wanted;
-    for (const auto& i : initiators) {
-        wanted.insert(normalPort(i));
-    }
-    std::set<uint32_t> hosts;
-    for (const auto& i : state.initiators) {
-        if (i.hostId && wanted.count(normalPort(i.id)) != 0) {
-            hosts.insert(*i.hostId);
-        }
-    }
-    std::set<uint32_t> groups;
-    for (const auto& [id, g] : state.hostGroups) {
-        for (uint32_t h : g.hosts) {
-            if (hosts.count(h) != 0) {
-                groups.insert(id);
+std::vector<PresentedArray> parsePresented(const nlohmann::json& answer) {
+    std::vector<PresentedArray> out;
+    try {
+        for (const auto& a : answer.at("arrays")) {
+            PresentedArray array;
+            array.serial = checkedSerial(a);
+            for (const auto& d : a.at("presented")) {
+                if (!d.at("id").is_number_unsigned() || d.at("id").get<uint64_t>() > UINT32_MAX) {
+                    throw PresentationError("a presented object's id is not a 32-bit unsigned number");
+                }
+                const auto& inquiry = d.at("inquiry");
+                array.devices.push_back({d.at("id").get<uint32_t>(),
+                                         {page(inquiry, "std"), page(inquiry, "80"), page(inquiry, "83")}});
             }
+            out.push_back(std::move(array));
         }
-    }
-    std::set<uint32_t> lunGroups;
-    for (const auto& [id, v] : state.mappingViews) {
-        bool reaches = false;
-        for (uint32_t g : v.hostGroups) {
-            reaches = reaches || groups.count(g) != 0;
-        }
-        if (reaches) {
-            lunGroups.insert(v.lunGroups.begin(), v.lunGroups.end());
-        }
-    }
-    std::set<uint32_t> seen;
-    std::vector<PresentedObject> out;
-    for (uint32_t lg : lunGroups) {
-        auto it = state.lunGroups.find(lg);
-        if (it == state.lunGroups.end()) {
-            continue;
-        }
-        for (uint32_t id : it->second.luns) {
-            auto lun = state.luns.find(id);
-            if (lun != state.luns.end() && seen.insert(id).second) {
-                out.push_back({id, lun->second.wwn, false});
-            }
-        }
-        for (uint32_t id : it->second.snapshots) {
-            auto snap = state.snapshots.find(id);
-            if (snap != state.snapshots.end() && seen.insert(id).second) {
-                out.push_back({id, snap->second.wwn, true});
-            }
-        }
+    } catch (const nlohmann::json::exception& e) {
+        throw PresentationError(std::string("not an answer of the simulator's control endpoint: ") +
+                                e.what());
     }
     return out;
 }
 
-InquiryPages inquiryPagesOf(const sim::ArrayState& state, const PresentedObject& object) {
-    InquiryPages p;
-    p.standard.assign(96, 0);
-    p.standard[2] = 6;  // SPC-4
-    p.standard[3] = 2;
-    p.standard[4] = 91;
-    putText(p.standard, 8, 8, "HUAWEI");
-    putText(p.standard, 16, 16, "XSG1");
-    putText(p.standard, 32, 4, "6000");
-
-    p.vpd80.assign(28, 0);
-    p.vpd80[1] = 0x80;
-    p.vpd80[3] = 24;
-    putText(p.vpd80, 4, 20, state.system.serial);
-    char digits[8];
-    std::snprintf(digits, sizeof digits, "%04u", object.id % 10000);
-    putText(p.vpd80, 24, 4, digits);
-
-    p.vpd83.assign(24, 0);
-    p.vpd83[1] = 0x83;
-    p.vpd83[3] = 20;
-    p.vpd83[4] = 0x01;  // binary code set
-    p.vpd83[5] = 0x03;  // NAA designator
-    p.vpd83[7] = 16;
-    for (size_t i = 0; i < 16 && 2 * i + 1 < object.wwn.size(); ++i) {
-        p.vpd83[8 + i] = static_cast<uint8_t>(std::stoi(object.wwn.substr(2 * i, 2), nullptr, 16));
+std::vector<PresentedArray> presentedBy(const std::vector<sim::ArrayModel*>& arrays,
+                                        const std::vector<std::string>& initiators) {
+    std::vector<sim::ControlArray> named;
+    for (sim::ArrayModel* model : arrays) {
+        named.push_back({model->system().serial, model});
     }
-    return p;
+    return parsePresented(sim::presentedJson(named, initiators));
 }
 
 }  // namespace tavso::host

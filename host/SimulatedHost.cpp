@@ -2,17 +2,22 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <iostream>
 #include <set>
 
 #include "host/InquiryImageFile.h"
-#include "host/PresentedDevices.h"
 
 namespace tavso::host {
 
 namespace fs = std::filesystem;
 
 SimulatedHost::SimulatedHost(const HostConfig& config, uint64_t jobId, std::vector<sim::ArrayModel*> arrays)
-    : HostOsUtil(config, jobId), m_dir(config.mountHost.deviceDir), m_arrays(std::move(arrays)) {
+    : SimulatedHost(config, jobId, [arrays](const std::vector<std::string>& initiators) {
+          return presentedBy(arrays, initiators);
+      }) {}
+
+SimulatedHost::SimulatedHost(const HostConfig& config, uint64_t jobId, PresentationSource source)
+    : HostOsUtil(config, jobId), m_dir(config.mountHost.deviceDir), m_source(std::move(source)) {
     std::error_code ec;
     fs::create_directories(m_dir, ec);
 }
@@ -42,7 +47,31 @@ std::vector<InitiatorConfig> SimulatedHost::initiators() {
 }
 
 void SimulatedHost::sync() {
-    rescan({}, {});
+    std::vector<std::string> names;
+    for (const auto& i : initiators()) {
+        names.push_back(i.name);
+    }
+    std::error_code ec;
+    for (const auto& array : m_source(names)) {
+        std::set<std::string> keep;
+        for (const auto& d : array.devices) {
+            const std::string path = devicePath(array.serial, d.id);
+            writeInquiryImage(path, d.pages);
+            keep.insert(path);
+        }
+        // What this array no longer presents is gone from the bus.
+        const std::string prefix = "hw-" + array.serial + "-";
+        std::vector<fs::path> stale;
+        for (fs::directory_iterator it(m_dir, ec), end; !ec && it != end; it.increment(ec)) {
+            const std::string name = it->path().filename().string();
+            if (name.rfind(prefix, 0) == 0 && keep.count(it->path().string()) == 0) {
+                stale.push_back(it->path());
+            }
+        }
+        for (const auto& p : stale) {
+            fs::remove(p, ec);
+        }
+    }
 }
 
 void SimulatedHost::rescan(const std::vector<std::string>&, const std::vector<std::string>& remove) {
@@ -55,36 +84,11 @@ void SimulatedHost::rescan(const std::vector<std::string>&, const std::vector<st
             fs::remove(p, ec);
         }
     }
-    std::vector<std::string> names;
-    for (const auto& i : initiators()) {
-        names.push_back(i.name);
-    }
-    for (sim::ArrayModel* model : m_arrays) {
-        std::set<std::string> keep;
-        std::string serial;
-        std::vector<std::pair<std::string, InquiryPages>> files;
-        model->with([&](const sim::ArrayState& state) {
-            serial = state.system.serial;
-            for (const auto& object : presentedObjects(state, names)) {
-                files.emplace_back(devicePath(serial, object.id), inquiryPagesOf(state, object));
-            }
-        });
-        for (const auto& [path, pages] : files) {
-            writeInquiryImage(path, pages);
-            keep.insert(path);
-        }
-        // What this array no longer presents is gone from the bus.
-        const std::string prefix = "hw-" + serial + "-";
-        std::vector<fs::path> stale;
-        for (fs::directory_iterator it(m_dir, ec), end; !ec && it != end; it.increment(ec)) {
-            const std::string name = it->path().filename().string();
-            if (name.rfind(prefix, 0) == 0 && keep.count(it->path().string()) == 0) {
-                stale.push_back(it->path());
-            }
-        }
-        for (const auto& p : stale) {
-            fs::remove(p, ec);
-        }
+    try {
+        sync();
+    } catch (const PresentationError& e) {
+        // The plug-in's rescan has no way to hear of it; it will find no new device.
+        std::cerr << "tavso-host: bus rescan: " << e.what() << "; the devices stay as they were\n";
     }
 }
 

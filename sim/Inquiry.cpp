@@ -12,6 +12,8 @@ void putText(std::vector<uint8_t>& out, size_t at, const std::string& text, size
     }
 }
 
+}  // namespace
+
 std::string hex(const std::vector<uint8_t>& bytes) {
     std::string out;
     char buf[4];
@@ -21,8 +23,6 @@ std::string hex(const std::vector<uint8_t>& bytes) {
     }
     return out;
 }
-
-}  // namespace
 
 InquiryPages renderInquiry(const std::string& serial, uint32_t id, const std::string& wwn) {
     InquiryPages p;

@@ -1,6 +1,7 @@
 // Runs simulated arrays from a JSON file until SIGINT or SIGTERM.
 //   arraysim <config.json> [--state-out <file>]
-// Prints "<name> cli <port>" per array once it listens; on exit, writes every array's final
+// Prints "<name> cli <port>" per array once it listens (and "control <port>" for the control
+// endpoint the description asks for, see sim/ControlServer.h); on exit, writes every array's final
 // state to the state file as {"<name>": {...}}.
 #include <signal.h>
 
@@ -8,6 +9,7 @@
 #include <fstream>
 #include <iostream>
 
+#include "sim/ControlServer.h"
 #include "sim/SimConfig.h"
 
 int main(int argc, char** argv) {
@@ -46,6 +48,14 @@ int main(int argc, char** argv) {
             return 1;
         }
         std::cout << a->name() << " cli " << a->cliPort() << std::endl;
+    }
+    std::unique_ptr<tavso::sim::ControlServer> control;
+    if (!tavso::sim::ControlServer::fromJson(config, arrays, control, error)) {
+        std::cerr << "arraysim: " << error << "\n";
+        return 1;
+    }
+    if (control) {
+        std::cout << "control " << control->port() << std::endl;
     }
     int sig = 0;
     sigwait(&stopSignals, &sig);

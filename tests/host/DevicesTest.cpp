@@ -6,6 +6,8 @@
 #include "host/InquiryImageFile.h"
 #include "host/LinuxHost.h"
 #include "host/SimulatedHost.h"
+#include "host/SimulatorControl.h"
+#include "sim/ControlServer.h"
 
 using namespace tavso::host;
 namespace fs = std::filesystem;
@@ -97,7 +99,33 @@ void present(tavso::sim::ArrayModel& m, const std::string& initiator) {
 
 }  // namespace
 
-TEST(SimulatedHost, DevicesFollowThePresentationChain) {
+// The arrays embedded in the host's process, or in arraysim's, asked over its control endpoint.
+enum class Arrays { Embedded, OverControlEndpoint };
+
+class SimulatedHostTest : public ::testing::TestWithParam<Arrays> {
+  protected:
+    std::unique_ptr<SimulatedHost> makeHost(const HostConfig& c, tavso::sim::ArrayModel& model) {
+        if (GetParam() == Arrays::Embedded) {
+            return std::make_unique<SimulatedHost>(c, 1, std::vector<tavso::sim::ArrayModel*>{&model});
+        }
+        if (!control) {
+            control = std::make_unique<tavso::sim::ControlServer>(
+                std::vector<tavso::sim::ControlArray>{{"a1", &model}});
+            std::string why;
+            EXPECT_TRUE(control->start(why)) << why;
+        }
+        const SimulatorControl client("127.0.0.1", control->port());
+        return std::make_unique<SimulatedHost>(c, 1, [client](const std::vector<std::string>& initiators) {
+            return client.presented(initiators);
+        });
+    }
+    std::unique_ptr<tavso::sim::ControlServer> control;
+};
+
+INSTANTIATE_TEST_SUITE_P(Arrays, SimulatedHostTest,
+                         ::testing::Values(Arrays::Embedded, Arrays::OverControlEndpoint));
+
+TEST_P(SimulatedHostTest, DevicesFollowThePresentationChain) {
     TempTree t;
     tavso::sim::ArrayModel model;
     present(model, "21:00:00:24:FF:5A:6B:7C");
@@ -105,7 +133,8 @@ TEST(SimulatedHost, DevicesFollowThePresentationChain) {
     HostConfig c;
     c.mountHost.deviceDir = (t.root / "dev").string();
     c.mountHost.initiators = {{"21000024ff5a6b7c", false}};
-    SimulatedHost os(c, 1, {&model});
+    auto host = makeHost(c, model);
+    SimulatedHost& os = *host;
     t.write("dev/unrelated", "not a device");
     t.write("outside", "keep me");
 
@@ -136,9 +165,72 @@ TEST(SimulatedHost, DevicesFollowThePresentationChain) {
     HostConfig other = c;
     other.mountHost.deviceDir = (t.root / "dev2").string();
     other.mountHost.initiators = {{"iqn.other", true}};
-    SimulatedHost stranger(other, 1, {&model});
-    stranger.rescanBus(nullptr, nullptr, nullptr);
+    auto stranger = makeHost(other, model);
+    stranger->rescanBus(nullptr, nullptr, nullptr);
     char buf[16];
-    EXPECT_EQ(0, stranger.listDevices(nullptr, "HUA", '*', sizeof buf, buf));
+    EXPECT_EQ(0, stranger->listDevices(nullptr, "HUA", '*', sizeof buf, buf));
     EXPECT_STREQ("", buf);
+}
+
+// With arraysim gone the host cannot tell what is presented: its devices stay as they were rather
+// than vanish, and the step that wants them hears why.
+TEST(SimulatedHost, ControlEndpointFaultsLeaveTheDevicesAlone) {
+    TempTree t;
+    tavso::sim::ArrayModel model;
+    present(model, "21000024ff5a6b7c");
+    auto control =
+        std::make_unique<tavso::sim::ControlServer>(std::vector<tavso::sim::ControlArray>{{"a1", &model}});
+    std::string why;
+    ASSERT_TRUE(control->start(why)) << why;
+    HostConfig c;
+    c.mountHost.deviceDir = (t.root / "dev").string();
+    c.mountHost.initiators = {{"21000024ff5a6b7c", false}};
+    const SimulatorControl client("127.0.0.1", control->port());
+    SimulatedHost os(c, 1, [client](const std::vector<std::string>& i) { return client.presented(i); });
+    os.sync();
+    const std::string serial = model.system().serial;
+    const std::string before = listText(os, "HUA");
+    EXPECT_EQ(os.devicePath(serial, 1) + "*" + os.devicePath(serial, 2), before);
+
+    try {
+        client.presented({""});
+        ADD_FAILURE() << "an empty initiator is refused";
+    } catch (const PresentationError& e) {
+        EXPECT_NE(std::string::npos, std::string(e.what()).find("answered 400: an initiator is empty"))
+            << e.what();
+    }
+
+    control.reset();
+    model.removeFromLunGroup(1, 2);
+    os.rescanBus(nullptr, nullptr, nullptr);
+    EXPECT_EQ(before, listText(os, "HUA"));
+    try {
+        os.sync();
+        ADD_FAILURE() << "sync must fail without the endpoint";
+    } catch (const PresentationError& e) {
+        EXPECT_NE(std::string::npos,
+                  std::string(e.what()).find("cannot reach the simulator's control endpoint"))
+            << e.what();
+    }
+}
+
+// An answer that would write a file outside the device folder, or half a device, is refused whole.
+TEST(SimulatedHost, MalformedPresentationIsRefused) {
+    const char* bad[] = {
+        R"({"arrays": [{"serial": "../../etc", "presented": []}]})",
+        R"({"arrays": [{"serial": "", "presented": []}]})",
+        R"({"arrays": [{"serial": "S1", "presented": [{"id": 1, "inquiry": {"std": "4G"}}]}]})",
+        R"({"arrays": [{"serial": "S1", "presented": [{"id": -1, "inquiry": {}}]}]})",
+        R"({"arrays": [{"serial": "S1"}]})",
+        R"({"luns": []})",
+    };
+    for (const char* text : bad) {
+        EXPECT_THROW(parsePresented(nlohmann::json::parse(text)), PresentationError) << text;
+    }
+    const auto ok = parsePresented(nlohmann::json::parse(
+        R"({"arrays": [{"serial": "S1", "presented": [{"id": 7, "inquiry": {"std": "00ff", "83": "A0"}}]}]})"));
+    ASSERT_EQ(1u, ok.size());
+    EXPECT_EQ(7u, ok[0].devices[0].id);
+    EXPECT_EQ((std::vector<uint8_t>{0x00, 0xff}), ok[0].devices[0].pages.standard);
+    EXPECT_TRUE(ok[0].devices[0].pages.vpd80.empty());
 }

@@ -1,46 +1,19 @@
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-
-#include <array>
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 
 #include "host/HostConfig.h"
 #include "host/JobStore.h"
 #include "host/PluginLibrary.h"
+#include "tests/host/HostRun.h"
 
 using namespace tavso::host;
 namespace fs = std::filesystem;
 
-namespace {
-
-fs::path scratch(const std::string& name) {
-    fs::path p = fs::path(::testing::TempDir()) / ("tavso-host-" + name);
-    fs::remove_all(p);
-    fs::create_directories(p);
-    return p;
-}
-
-struct HostRun {
-    int code;
-    std::string output;
-};
-
-HostRun tavsoHost(const std::string& args) {
-    const std::string command = std::string(TAVSO_HOST_EXE) + " " + args + " 2>&1";
-    FILE* pipe = popen(command.c_str(), "r");
-    std::string out;
-    std::array<char, 512> buf;
-    while (pipe != nullptr && fgets(buf.data(), buf.size(), pipe) != nullptr) {
-        out += buf.data();
-    }
-    const int status = pipe != nullptr ? pclose(pipe) : -1;
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, out};
-}
-
-}  // namespace
+using hosttest::HostRun;
+using hosttest::scratch;
+using hosttest::tavsoHost;
 
 TEST(JobStore, WhatOneStepStoredIsThereForTheNext) {
     const fs::path dir = scratch("store");
@@ -131,6 +104,11 @@ TEST(Commands, ConfigurationErrorsExitOne) {
     const fs::path dir = scratch("commands");
     std::ofstream(dir / "broken.json") << "{ not json";
     std::ofstream(dir / "nolib.json") << R"({"plugin": "/nonexistent/lib.so", "store": "jobs.db"})";
+    std::ofstream(dir / "nosettings.json") << R"({"plugin": ")" << TAVSO_FAKE_PLUGIN
+                                           << R"(", "store": "jobs.db", "settingsFile": "absent.conf"})";
+    std::ofstream(dir / "nosim.json") << R"({"plugin": ")" << TAVSO_FAKE_PLUGIN << R"(", "store": "jobs.db",
+        "mountHost": {"simulatorControl": "127.0.0.1:1"}})";
+    std::ofstream(dir / "badsim.json") << R"({"mountHost": {"simulatorControl": "127.0.0.1"}})";
     struct Case {
         std::string args;
         std::string message;
@@ -146,9 +124,22 @@ TEST(Commands, ConfigurationErrorsExitOne) {
         EXPECT_NE(std::string::npos, r.output.find(k.message)) << r.output;
     }
     ASSERT_EQ(0, tavsoHost("--config " + (dir / "nolib.json").string() + " job new /dev/sdb").code);
-    const HostRun r = tavsoHost("--config " + (dir / "nolib.json").string() + " run prepare");
-    EXPECT_EQ(1, r.code);
-    EXPECT_NE(std::string::npos, r.output.find("cannot load plug-in /nonexistent/lib.so")) << r.output;
+    // The job store is shared: each configuration below finds that job.
+    const Case afterJob[] = {
+        {"--config " + (dir / "nolib.json").string() + " run prepare",
+         "cannot load plug-in /nonexistent/lib.so"},
+        {"--config " + (dir / "nosettings.json").string() + " run prepare",
+         "cannot read settings file " + (dir / "absent.conf").string()},
+        {"--config " + (dir / "nosim.json").string() + " run prepare",
+         "cannot reach the simulator's control endpoint 127.0.0.1:1"},
+        {"--config " + (dir / "badsim.json").string() + " show",
+         "\"simulatorControl\" must be <address>:<port>"},
+    };
+    for (const auto& k : afterJob) {
+        const HostRun r = tavsoHost(k.args);
+        EXPECT_EQ(1, r.code) << k.args << "\n" << r.output;
+        EXPECT_NE(std::string::npos, r.output.find(k.message)) << r.output;
+    }
     EXPECT_EQ(0, tavsoHost("--help").code);
     EXPECT_EQ(0, tavsoHost("run --help").code);
 }
@@ -189,19 +180,29 @@ TEST(Commands, StepsInSeparateProcessesShareTheJobStore) {
     EXPECT_EQ(std::string::npos, bytes.find("S3cret!")) << "no password in the job store";
 }
 
+// Some volumes failing is 2, all failing 1; a volume on an array the configuration lacks makes it
+// a configuration error (1) even when the others succeeded.
 TEST(Commands, SomeOrNoVolumesFailedExitTwoOrOne) {
     const fs::path dir = scratch("partial");
     const std::string config = (dir / "host.json").string();
     std::ofstream(config) << R"({"plugin": ")" << TAVSO_FAKE_PLUGIN << R"(", "store": "jobs.db",
         "arrays": [{"arrayId": "A1", "address": "127.0.0.1", "user": "admin", "password": "p"}]})";
     const std::string c = "--config " + config + " ";
-    ASSERT_EQ(0, tavsoHost(c + "job new /dev/x/A1 /dev/y/B9").code);
+    ASSERT_EQ(0, tavsoHost(c + "job new /dev/x/A1 /dev/fail/A1").code);
     HostRun r = tavsoHost(c + "run prepare");
     EXPECT_EQ(2, r.code) << r.output;
-    EXPECT_NE(std::string::npos, r.output.find("asked for array B9")) << r.output;
-    EXPECT_NE(std::string::npos, r.output.find("error 62005 Failed to get array info")) << r.output;
-    ASSERT_EQ(0, tavsoHost(c + "job new /dev/z/B9").code);
+    EXPECT_NE(std::string::npos, r.output.find("/dev/fail/A1  prepare failed  error 62008")) << r.output;
+    ASSERT_EQ(0, tavsoHost(c + "job new /dev/fail/A1").code);
     EXPECT_EQ(1, tavsoHost(c + "run prepare").code);
+
+    ASSERT_EQ(0, tavsoHost(c + "job new /dev/x/A1 /dev/y/B9").code);
+    r = tavsoHost(c + "run prepare");
+    EXPECT_EQ(1, r.code) << r.output;
+    EXPECT_NE(std::string::npos,
+              r.output.find("the plug-in asked for array B9, which " + config + " does not configure"))
+        << r.output;
+    EXPECT_NE(std::string::npos, r.output.find("/dev/x/A1  prepared")) << r.output;
+    EXPECT_NE(std::string::npos, r.output.find("error 62005 Failed to get array info")) << r.output;
 }
 
 // The demo's own machinery (arrays in process, devices presented to the simulated host, the job,

@@ -49,6 +49,11 @@ __attribute__((visibility("default"))) int tavso_prepareDevices(SnapInfo** v, sh
         if (array.rfind("hw-", 0) == 0 && array.size() > 23) {
             array = array.substr(3, 20);
         }
+        if (dev.find("/fail/") != std::string::npos) {
+            v[i]->setStatus(2);
+            v[i]->reportError(62008, "Failed to connect to array");
+            continue;
+        }
         if (v[i]->setLoginCredentials(array.c_str()) != 0) {
             v[i]->setStatus(2);
             v[i]->reportError(62005, "Failed to get array info");
