@@ -70,8 +70,10 @@ void printSummary(std::ostream& out, const std::vector<VolumeRecord>& volumes,
     }
     for (const DemoArray* a : arrays) {
         const sim::ArrayState state = a->model.copy();
+        // What each front end received shows which way the plug-in talked to the array.
         out << "\narray " << a->label << " " << a->serial << " (" << a->firmware << ", " << a->address
-            << "):\n";
+            << "): " << a->transcript.commands().size() << " CLI commands, " << a->rest->requests().size()
+            << " REST requests\n";
         for (const auto& [id, l] : state.luns) {
             out << "  LUN " << id << " " << l.name << "\n";
         }

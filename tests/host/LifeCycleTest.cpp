@@ -3,6 +3,7 @@
 // their own with arraysim's part played by this test's process.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <regex>
 
@@ -55,8 +56,15 @@ TEST(LifeCycle, DemoSnapsEveryVolumeOnBothArrays) {
     // Each array lists its two LUNs and an activated snapshot of each.
     EXPECT_EQ(2u, count(r.output, std::regex("\n  snapshot \\d+ \\S+ of LUN 1 ")));
     EXPECT_EQ(2u, count(r.output, std::regex("\n  snapshot \\d+ \\S+ of LUN 2 ")));
-    EXPECT_NE(std::string::npos,
-              r.output.find("array B " + std::string(kSerialB) + " (V500R007C10, 127.0.0.2)"));
+    // Array A is driven over the CLI, array B over REST.
+    EXPECT_TRUE(std::regex_search(
+        r.output, std::regex("\narray A " + std::string(kSerialA) +
+                             " \\(V300R006C00, 127.0.0.1\\): [1-9]\\d* CLI commands, 0 REST")))
+        << r.output;
+    EXPECT_TRUE(
+        std::regex_search(r.output, std::regex("\narray B " + std::string(kSerialB) +
+                                               " \\(V500R007C10, 127.0.0.2\\): \\d+ CLI commands, [1-9]")))
+        << r.output;
 }
 
 // Prepare in one tavso-host process, snap in the next: what prepare left on the volumes reaches
@@ -112,6 +120,15 @@ TEST(LifeCycle, StepsInSeparateProcessesAgainstOutOfProcessArrays) {
     for (const auto& v : doc["volumes"]) {
         EXPECT_EQ(5, v["status"]) << v.dump();
         EXPECT_EQ(0, v["errorCode"]) << v.dump();
+    }
+    // Array A is driven over the CLI, array B over REST (its CLI only tells the firmware).
+    EXPECT_TRUE(a.rest->requests().empty());
+    const auto restCalls = b.rest->requests();
+    EXPECT_TRUE(std::any_of(restCalls.begin(), restCalls.end(), [](const std::string& call) {
+        return call.rfind("POST /snapshot", 0) == 0;
+    })) << ::testing::PrintToString(restCalls);
+    for (const auto& command : b.transcript.commands()) {
+        EXPECT_EQ(std::string::npos, command.find("snapshot")) << command;
     }
     // On the arrays: one activated snapshot of every volume's LUN, none of any other.
     for (const DemoArray* array : {&a, &b}) {
