@@ -28,6 +28,10 @@ std::string cell(const std::string& text, size_t width) {
     return t + std::string(width - t.size() + 2, ' ');
 }
 
+std::string statusText(int status) {
+    return statusName(status) + " (" + std::to_string(status) + ")";
+}
+
 struct VolumePlace {
     const DemoArray* array = nullptr;
     uint32_t lun = 0;
@@ -48,7 +52,7 @@ void printStep(std::ostream& out, const std::string& step, const StepOutcome& o)
     for (size_t i = 0; i < o.volumes.size(); ++i) {
         const auto& v = o.volumes[i];
         out << "  " << cell(step, 9) << cell(fs::path(v.sourceDevice).filename().string(), 28)
-            << (i < o.notes.size() ? o.notes[i] : statusName(v.status));
+            << (i < o.notes.size() ? o.notes[i] : statusText(v.status));
         if (v.errorCode != 0) {
             out << "  (" << v.errorCode << " " << v.errorText << ")";
         }
@@ -63,10 +67,11 @@ void printSummary(std::ostream& out, const std::vector<VolumeRecord>& volumes,
         << cell("snapshot", 30) << "error\n";
     for (const auto& v : volumes) {
         const VolumePlace& p = places.at(v.sourceDevice);
-        out << cell(fs::path(v.sourceDevice).filename().string(), 28) << cell(p.array->serial, 20)
-            << cell(std::to_string(p.lun), 4) << cell(statusName(v.status), 14)
-            << cell(snapshotsOf(p.array->model.copy(), p.lun), 30)
-            << (v.errorCode != 0 ? std::to_string(v.errorCode) + " " + v.errorText : "") << "\n";
+        std::string row = cell(fs::path(v.sourceDevice).filename().string(), 28) + cell(p.array->serial, 20) +
+                          cell(std::to_string(p.lun), 4) + cell(statusText(v.status), 14) +
+                          cell(snapshotsOf(p.array->model.copy(), p.lun), 30) +
+                          (v.errorCode != 0 ? std::to_string(v.errorCode) + " " + v.errorText : "");
+        out << row.substr(0, row.find_last_not_of(' ') + 1) << "\n";
     }
     for (const DemoArray* a : arrays) {
         const sim::ArrayState state = a->model.copy();

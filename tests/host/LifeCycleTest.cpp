@@ -24,7 +24,7 @@ const char* kSerialA = "2102351234ABCD000001";
 const char* kSerialB = "2102359876WXYZ000002";
 
 const std::pair<std::string, std::string> kSteps[] = {
-    {"supported", "supported"}, {"prepare", "prepared"}, {"snap", "snapped"}};
+    {"supported", "supported"}, {"prepare", "prepared \\(1\\)"}, {"snap", "snapped \\(5\\)"}};
 
 size_t count(const std::string& text, const std::regex& pattern) {
     return std::distance(std::sregex_iterator(text.begin(), text.end(), pattern), std::sregex_iterator());
@@ -48,7 +48,7 @@ TEST(LifeCycle, DemoSnapsEveryVolumeOnBothArrays) {
             // The table row: device, array, LUN, status and the snapshot the array now holds.
             EXPECT_TRUE(
                 std::regex_search(r.output, std::regex(device + " +" + serial + " +" + std::to_string(lun) +
-                                                       " +snapped +[^ -][^\n]*\\(\\d+\\) *\n")))
+                                                       " +snapped \\(5\\) +[^ -][^\n]*\\(\\d+\\) *\n")))
                 << device << "\n"
                 << r.output;
         }

@@ -117,6 +117,8 @@ TEST(Commands, ConfigurationErrorsExitOne) {
         {"--config " + (dir / "broken.json").string() + " show", "is not valid JSON"},
         {"--config " + (dir / "nolib.json").string() + " run prepare", "no job yet"},
         {"--config " + (dir / "nolib.json").string() + " run bogus", "bogus"},
+        {"demo --plugin /nonexistent/lib.so --work-dir " + (dir / "demo").string(),
+         "cannot load plug-in /nonexistent/lib.so"},
     };
     for (const auto& k : cases) {
         const HostRun r = tavsoHost(k.args);
