@@ -107,6 +107,9 @@ int runCommandLine(int argc, char** argv) {
     show->add_option("--job", jobId, "job id; default the latest");
     show->add_flag("--json", asJson, "as JSON");
 
+    auto* devicesCmd =
+        app.add_subcommand("devices", "the mount host's devices, as a job's sources would name them");
+
     auto* logCmd = app.add_subcommand("log", "the plug-in's log lines of a job");
     int minLevel = 0;
     logCmd->add_option("--job", jobId, "job id; default the latest");
@@ -124,6 +127,12 @@ int runCommandLine(int argc, char** argv) {
             return runDemo({demoPlugin, demoDir}, std::cout, std::cerr);
         }
         const HostConfig config = loadHostConfig(configPath);
+        if (devicesCmd->parsed()) {
+            for (const auto& d : makeOsUtil(config, 0)->devices()) {
+                std::cout << d.path << "  " << d.vendor << "\n";
+            }
+            return 0;
+        }
         JobStore store(config.storePath);
         if (jobNew->parsed()) {
             const int64_t id = store.createJob(jobName, sources);

@@ -21,7 +21,8 @@ nlohmann::json presentedJson(const std::vector<ControlArray>& arrays,
                     {{"id", o.id},
                      {"kind", o.snapshot ? "snapshot" : "lun"},
                      {"wwn", o.wwn},
-                     {"inquiry", {{"std", hex(p.standard)}, {"80", hex(p.page80)}, {"83", hex(p.page83)}}}});
+                     {"inquiry",
+                      {{"std", hexText(p.standard)}, {"80", hexText(p.page80)}, {"83", hexText(p.page83)}}}});
             }
             out["arrays"].push_back(
                 {{"name", a.name}, {"serial", state.system.serial}, {"presented", presented}});

@@ -14,7 +14,7 @@ void putText(std::vector<uint8_t>& out, size_t at, const std::string& text, size
 
 }  // namespace
 
-std::string hex(const std::vector<uint8_t>& bytes) {
+std::string hexText(const std::vector<uint8_t>& bytes) {
     std::string out;
     char buf[4];
     for (uint8_t b : bytes) {
@@ -67,8 +67,8 @@ std::optional<InquiryPages> inquiryOf(const ArrayModel& model, uint32_t objectId
 }
 
 std::string inquiryImage(const InquiryPages& pages) {
-    return "TAVSO-INQUIRY-IMAGE 1\nstd " + hex(pages.standard) + "\n80 " + hex(pages.page80) + "\n83 " +
-           hex(pages.page83) + "\n";
+    return "TAVSO-INQUIRY-IMAGE 1\nstd " + hexText(pages.standard) + "\n80 " + hexText(pages.page80) +
+           "\n83 " + hexText(pages.page83) + "\n";
 }
 
 }  // namespace tavso::sim

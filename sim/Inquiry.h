@@ -26,6 +26,6 @@ std::optional<InquiryPages> inquiryOf(const ArrayModel& model, uint32_t objectId
 // The emulated-device file text: "TAVSO-INQUIRY-IMAGE 1" and the lines "std", "80", "83".
 std::string inquiryImage(const InquiryPages& pages);
 // Upper-case hex digits of the bytes, as the image file and the control endpoint carry a page.
-std::string hex(const std::vector<uint8_t>& bytes);
+std::string hexText(const std::vector<uint8_t>& bytes);
 
 }  // namespace tavso::sim

@@ -8,7 +8,6 @@
 #include <regex>
 
 #include "host/DemoArrays.h"
-#include "host/SimulatedHost.h"
 #include "sim/ControlServer.h"
 #include "tests/host/HostRun.h"
 
@@ -95,13 +94,16 @@ TEST(LifeCycle, StepsInSeparateProcessesAgainstOutOfProcessArrays) {
                       "simulatorControl": "127.0.0.1:)"
                           << control.port() << R"("}})";
     const std::string c = "--config " + config + " ";
-    HostConfig names;
-    names.mountHost.deviceDir = (dir / "devices").string();
-    const SimulatedHost paths(names, 0);
+    // The host's devices, as the user would list them for the job.
+    const HostRun listed = tavsoHost(c + "devices");
+    ASSERT_EQ(0, listed.code) << listed.output;
     const std::vector<std::pair<const DemoArray*, uint32_t>> volumes = {{&a, 1}, {&a, 2}, {&b, 1}};
     std::string sources;
     for (const auto& [array, lun] : volumes) {
-        sources += " " + paths.devicePath(array->serial, lun);
+        const std::string device =
+            (dir / "devices" / ("hw-" + array->serial + "-" + std::to_string(lun))).string();
+        EXPECT_NE(std::string::npos, listed.output.find(device + "  HUAWEI\n")) << listed.output;
+        sources += " " + device;
     }
     ASSERT_EQ(0, tavsoHost(c + "job new" + sources).code);
 
