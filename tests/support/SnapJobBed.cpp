@@ -112,20 +112,29 @@ void SnapJobBed::setVolumeCredentials(const std::string& name, const BedArray& a
     }
 }
 
-FakeVolume& SnapJobBed::volumeFor(BedArray& array, uint32_t lunId, const std::string& snapName) {
-    auto pages = tavso::sim::inquiryOf(array.model(), lunId);
-    EXPECT_TRUE(pages.has_value());
-    const std::string device =
-        m_dir.write("dev" + std::to_string(volumes.size()) + "-" + std::to_string(lunId),
-                    tavso::sim::inquiryImage(*pages));
+FakeVolume& SnapJobBed::addVolumeWithDevice(const std::string& device) {
     auto v = std::make_unique<FakeVolume>(device);
-    v->snapName = snapName;
     for (const auto& [name, text] : m_volumeCredentials) {
         v->credentials[name] = text;
     }
     volumes.push_back(std::move(v));
-    luns.push_back(lunId);
+    luns.push_back(0);
     return *volumes.back();
+}
+
+FakeVolume& SnapJobBed::addVolumeWithImage(const InquiryImage& image) {
+    return addVolumeWithDevice(m_dir.device("foreign" + std::to_string(volumes.size()), image));
+}
+
+FakeVolume& SnapJobBed::volumeFor(BedArray& array, uint32_t lunId, const std::string& snapName) {
+    auto pages = tavso::sim::inquiryOf(array.model(), lunId);
+    EXPECT_TRUE(pages.has_value());
+    FakeVolume& v =
+        addVolumeWithDevice(m_dir.write("dev" + std::to_string(volumes.size()) + "-" + std::to_string(lunId),
+                                        tavso::sim::inquiryImage(*pages)));
+    v.snapName = snapName;
+    luns.back() = lunId;
+    return v;
 }
 
 FakeVolume& SnapJobBed::addVolume(BedArray& array, const std::string& lunName, const std::string& snapName) {

@@ -49,6 +49,10 @@ class SnapJobBed {
                           const std::string& snapName = "job_snap");
     // Another volume on an existing LUN.
     FakeVolume& addVolumeOn(BedArray& array, uint32_t lunId, const std::string& snapName = "job_snap");
+    // A volume whose source device is the given text (a device path of our own or a NAS text).
+    FakeVolume& addVolumeWithDevice(const std::string& device);
+    // A volume on a device of this inquiry image (another vendor's LUN, say).
+    FakeVolume& addVolumeWithImage(const InquiryImage& image);
     // The host's access details of an array or vStore (what getArrayLoginCredentials answers).
     void setAccessDetails(const std::string& name, const BedArray& array, unsigned flags,
                           const std::string& user = kArrayUser, const std::string& password = kArrayPassword);
