@@ -72,12 +72,15 @@ BedArray& SnapJobBed::addArray(const std::string& serial, const std::string& fir
     return *arrays.back();
 }
 
+std::string SnapJobBed::settingsText() const {
+    return "[~Dravel]\nHW_CLI_PORT=" + std::to_string(m_cliPort) +
+           "\nHW_REST_PORT=" + std::to_string(m_restPort) + "\nHW_REST_SCHEME=http\n" + m_extraSettings;
+}
+
 void SnapJobBed::setSettings(const std::string& lines) {
     m_extraSettings = lines;
     m_settings.reset();
-    m_settings = std::make_unique<ScopedSettings>("[~Dravel]\nHW_CLI_PORT=" + std::to_string(m_cliPort) +
-                                                  "\nHW_REST_PORT=" + std::to_string(m_restPort) +
-                                                  "\nHW_REST_SCHEME=http\n" + lines);
+    m_settings = std::make_unique<ScopedSettings>(settingsText());
 }
 
 std::string SnapJobBed::credentialsText(const std::string& name, const BedArray& array,

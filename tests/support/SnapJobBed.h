@@ -63,6 +63,9 @@ class SnapJobBed {
     // Extra settings lines of [~Dravel].
     void setSettings(const std::string& lines);
 
+    // The [~Dravel] settings text in force, for a plug-in loaded with its own settings store.
+    std::string settingsText() const;
+
     std::vector<TAVSO::SnapInfo*> batch();
     int prepare();
     int snap();
