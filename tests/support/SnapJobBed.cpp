@@ -33,7 +33,11 @@ std::vector<std::string> BedArray::snapshots() const {
     return out;
 }
 
-SnapJobBed::SnapJobBed() = default;
+SnapJobBed::SnapJobBed(bool fakeClock) {
+    if (fakeClock) {
+        m_useClock = std::make_unique<tavso::ScopedClock>(clock);
+    }
+}
 
 SnapJobBed::~SnapJobBed() {
     for (auto& a : arrays) {

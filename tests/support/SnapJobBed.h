@@ -39,7 +39,8 @@ struct BedArray {
 
 class SnapJobBed {
   public:
-    SnapJobBed();
+    // The plug-in runs on a fake clock (no real waits) unless a caller times it for real.
+    explicit SnapJobBed(bool fakeClock = true);
     ~SnapJobBed();
 
     // An array whose firmware decides the transport ("V300R006C00": CLI, others: REST).
@@ -81,7 +82,7 @@ class SnapJobBed {
     std::string credentialsText(const std::string& name, const BedArray& array, const std::string& user,
                                 const std::string& password, int engineId) const;
 
-    tavso::ScopedClock m_useClock{clock};
+    std::unique_ptr<tavso::ScopedClock> m_useClock;
     TempDir m_dir;
     std::unique_ptr<ScopedSettings> m_settings;
     std::string m_extraSettings;
