@@ -63,6 +63,9 @@ class RestServer::Impl {
         m_server.Post(pattern, handler);
         m_server.Put(pattern, handler);
         m_server.Delete(pattern, handler);
+        // Headers and body go out in separate writes: without this each reply waits for the
+        // client's delayed acknowledgement, as no real array's interface does.
+        m_server.set_tcp_nodelay(true);
     }
 
     bool start(std::string& error) {

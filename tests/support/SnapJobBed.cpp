@@ -33,7 +33,11 @@ std::vector<std::string> BedArray::snapshots() const {
     return out;
 }
 
-SnapJobBed::SnapJobBed() = default;
+SnapJobBed::SnapJobBed(bool fakeClock) {
+    if (fakeClock) {
+        m_useClock = std::make_unique<tavso::ScopedClock>(clock);
+    }
+}
 
 SnapJobBed::~SnapJobBed() {
     for (auto& a : arrays) {
@@ -72,12 +76,15 @@ BedArray& SnapJobBed::addArray(const std::string& serial, const std::string& fir
     return *arrays.back();
 }
 
+std::string SnapJobBed::settingsText() const {
+    return "[~Dravel]\nHW_CLI_PORT=" + std::to_string(m_cliPort) +
+           "\nHW_REST_PORT=" + std::to_string(m_restPort) + "\nHW_REST_SCHEME=http\n" + m_extraSettings;
+}
+
 void SnapJobBed::setSettings(const std::string& lines) {
     m_extraSettings = lines;
     m_settings.reset();
-    m_settings = std::make_unique<ScopedSettings>("[~Dravel]\nHW_CLI_PORT=" + std::to_string(m_cliPort) +
-                                                  "\nHW_REST_PORT=" + std::to_string(m_restPort) +
-                                                  "\nHW_REST_SCHEME=http\n" + lines);
+    m_settings = std::make_unique<ScopedSettings>(settingsText());
 }
 
 std::string SnapJobBed::credentialsText(const std::string& name, const BedArray& array,
@@ -112,20 +119,29 @@ void SnapJobBed::setVolumeCredentials(const std::string& name, const BedArray& a
     }
 }
 
-FakeVolume& SnapJobBed::volumeFor(BedArray& array, uint32_t lunId, const std::string& snapName) {
-    auto pages = tavso::sim::inquiryOf(array.model(), lunId);
-    EXPECT_TRUE(pages.has_value());
-    const std::string device =
-        m_dir.write("dev" + std::to_string(volumes.size()) + "-" + std::to_string(lunId),
-                    tavso::sim::inquiryImage(*pages));
+FakeVolume& SnapJobBed::addVolumeWithDevice(const std::string& device) {
     auto v = std::make_unique<FakeVolume>(device);
-    v->snapName = snapName;
     for (const auto& [name, text] : m_volumeCredentials) {
         v->credentials[name] = text;
     }
     volumes.push_back(std::move(v));
-    luns.push_back(lunId);
+    luns.push_back(0);
     return *volumes.back();
+}
+
+FakeVolume& SnapJobBed::addVolumeWithImage(const InquiryImage& image) {
+    return addVolumeWithDevice(m_dir.device("foreign" + std::to_string(volumes.size()), image));
+}
+
+FakeVolume& SnapJobBed::volumeFor(BedArray& array, uint32_t lunId, const std::string& snapName) {
+    auto pages = tavso::sim::inquiryOf(array.model(), lunId);
+    EXPECT_TRUE(pages.has_value());
+    FakeVolume& v =
+        addVolumeWithDevice(m_dir.write("dev" + std::to_string(volumes.size()) + "-" + std::to_string(lunId),
+                                        tavso::sim::inquiryImage(*pages)));
+    v.snapName = snapName;
+    luns.back() = lunId;
+    return v;
 }
 
 FakeVolume& SnapJobBed::addVolume(BedArray& array, const std::string& lunName, const std::string& snapName) {

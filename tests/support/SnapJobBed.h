@@ -39,7 +39,8 @@ struct BedArray {
 
 class SnapJobBed {
   public:
-    SnapJobBed();
+    // The plug-in runs on a fake clock (no real waits) unless a caller times it for real.
+    explicit SnapJobBed(bool fakeClock = true);
     ~SnapJobBed();
 
     // An array whose firmware decides the transport ("V300R006C00": CLI, others: REST).
@@ -49,6 +50,10 @@ class SnapJobBed {
                           const std::string& snapName = "job_snap");
     // Another volume on an existing LUN.
     FakeVolume& addVolumeOn(BedArray& array, uint32_t lunId, const std::string& snapName = "job_snap");
+    // A volume whose source device is the given text (a device path of our own or a NAS text).
+    FakeVolume& addVolumeWithDevice(const std::string& device);
+    // A volume on a device of this inquiry image (another vendor's LUN, say).
+    FakeVolume& addVolumeWithImage(const InquiryImage& image);
     // The host's access details of an array or vStore (what getArrayLoginCredentials answers).
     void setAccessDetails(const std::string& name, const BedArray& array, unsigned flags,
                           const std::string& user = kArrayUser, const std::string& password = kArrayPassword);
@@ -58,6 +63,9 @@ class SnapJobBed {
                               const std::string& password = kArrayPassword, int engineId = 39);
     // Extra settings lines of [~Dravel].
     void setSettings(const std::string& lines);
+
+    // The [~Dravel] settings text in force, for a plug-in loaded with its own settings store.
+    std::string settingsText() const;
 
     std::vector<TAVSO::SnapInfo*> batch();
     int prepare();
@@ -74,7 +82,7 @@ class SnapJobBed {
     std::string credentialsText(const std::string& name, const BedArray& array, const std::string& user,
                                 const std::string& password, int engineId) const;
 
-    tavso::ScopedClock m_useClock{clock};
+    std::unique_ptr<tavso::ScopedClock> m_useClock;
     TempDir m_dir;
     std::unique_ptr<ScopedSettings> m_settings;
     std::string m_extraSettings;
