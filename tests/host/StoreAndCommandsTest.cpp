@@ -55,7 +55,8 @@ TEST(HostConfig, ReadsArraysJobAndMountHost) {
         "plugin": "lib/libtavso_huawei.so",
         "arrays": [{"arrayId": "A1", "address": "10.0.0.5", "user": "admin", "passwordFile": "pw", "flags": 8}],
         "job": {"SMCONFIG_NAME_JOB_SPEED": 3, "SMCONFIG_NAME_STORAGE_DEVICE_GROUP": "pool0"},
-        "mountHost": {"kind": "simulated", "initiators": [{"name": "iqn.x", "type": "iscsi"}]}})"),
+        "mountHost": {"kind": "simulated", "initiators": [{"name": "iqn.x", "type": "iscsi"}],
+                      "simulatorControl": "127.0.0.1:8099"}})"),
                                    dir.string());
     EXPECT_EQ((dir / "lib/libtavso_huawei.so").string(), c.pluginPath);
     ASSERT_NE(nullptr, c.findArray("A1"));
@@ -67,6 +68,8 @@ TEST(HostConfig, ReadsArraysJobAndMountHost) {
     EXPECT_EQ("pool0", *c.configString("SMCONFIG_NAME_STORAGE_DEVICE_GROUP"));
     EXPECT_TRUE(c.mountHost.initiators[0].iscsi);
     EXPECT_EQ((dir / "devices").string(), c.mountHost.deviceDir);
+    EXPECT_EQ("127.0.0.1", c.mountHost.controlAddress);
+    EXPECT_EQ(8099, c.mountHost.controlPort);
 }
 
 TEST(HostConfig, RejectsWhatThePluginCouldNotCarry) {
@@ -79,6 +82,9 @@ TEST(HostConfig, RejectsWhatThePluginCouldNotCarry) {
                       {"arrayId": "A1", "address": "h", "user": "u", "password": "p"}]})",
         R"({"mountHost": {"kind": "windows"}})",
         R"({"job": {"SMCONFIG_NAME_X": [1]}})",
+        R"({"mountHost": {"simulatorControl": "127.0.0.1:65536"}})",
+        R"({"mountHost": {"simulatorControl": ":8099"}})",
+        R"({"mountHost": {"simulatorControl": "127.0.0.1:+80"}})",
     };
     for (const char* text : bad) {
         EXPECT_THROW(parseHostConfig(nlohmann::json::parse(text), "/tmp"), ConfigError) << text;
