@@ -53,8 +53,8 @@ TEST(LifeCycle, DemoSnapsEveryVolumeOnBothArrays) {
         }
     }
     // Each array lists its two LUNs and an activated snapshot of each.
-    EXPECT_EQ(2u, count(r.output, std::regex("\n  snapshot \\d+ \\S+ of LUN 1 ")));
-    EXPECT_EQ(2u, count(r.output, std::regex("\n  snapshot \\d+ \\S+ of LUN 2 ")));
+    EXPECT_EQ(2u, count(r.output, std::regex("\n  snapshot \\d+ \\S+ of LUN 1 \\(Activated\\)\n")));
+    EXPECT_EQ(2u, count(r.output, std::regex("\n  snapshot \\d+ \\S+ of LUN 2 \\(Activated\\)\n")));
     // Array A is driven over the CLI, array B over REST.
     EXPECT_TRUE(std::regex_search(
         r.output, std::regex("\narray A " + std::string(kSerialA) +
