@@ -14,21 +14,19 @@ constexpr const char* kTypeSnapshot = "27";
 constexpr const char* kTypeMappingView = "245";
 constexpr const char* kTypeLunGroup = "256";
 
-void fillLunGroup(_HuaweiLunGroupInfo& info, const json& d) {
+// Host groups and LUN groups report alike.
+template <class Group>
+void fillGroup(Group& info, const json& d) {
     info.clear();
     info.id = text(d, "ID");
     info.name = text(d, "NAME");
-    info.appType = text(d, "APPTYPE");
     info.description = text(d, "DESCRIPTION");
     info.isAddToMappingView = text(d, "ISADD2MAPPINGVIEW");
 }
 
-void fillHostGroup(_HuaweiHostGroupInfo& info, const json& d) {
-    info.clear();
-    info.id = text(d, "ID");
-    info.name = text(d, "NAME");
-    info.description = text(d, "DESCRIPTION");
-    info.isAddToMappingView = text(d, "ISADD2MAPPINGVIEW");
+void fillLunGroup(_HuaweiLunGroupInfo& info, const json& d) {
+    fillGroup(info, d);
+    info.appType = text(d, "APPTYPE");
 }
 
 void fillView(_HuaweiLUNMappingView& view, const json& d) {
@@ -184,7 +182,7 @@ ResultStatus TavManageHuawei::getHostGroupAssociatedToMappingView(const std::str
                                                                   std::vector<_HuaweiHostGroupInfo>& groups,
                                                                   const std::string& vstoreId) {
     return listOf(associated(*m_impl, "hostgroup", kTypeMappingView, viewId, vstoreId), groups,
-                  fillHostGroup);
+                  fillGroup<_HuaweiHostGroupInfo>);
 }
 
 ResultStatus TavManageHuawei::getMappingViewAssociatedToLunGroup(const std::string& lunGroupId,

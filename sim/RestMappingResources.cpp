@@ -46,6 +46,13 @@ const typename M::mapped_type* visible(const M& objects, std::optional<uint32_t>
     return &it->second;
 }
 
+// Whether the object of that ID is there for the request's scope.
+template <class M>
+bool seen(const ArrayModel& model, M ArrayState::*objects, std::optional<uint32_t> id,
+          const std::string& scope) {
+    return model.with([&](const ArrayState& s) { return visible(s.*objects, id, scope) != nullptr; });
+}
+
 template <class Check>
 bool holds(const ArrayModel& model, Check check) {
     return model.with([&](const ArrayState& s) { return check(s); });
@@ -219,27 +226,40 @@ RestAnswer answer(const Result& r, int64_t alreadyMember, int64_t notMember) {
     return fromResult(r);
 }
 
+// The arguments of a change of members: {ID, ASSOCIATEOBJTYPE, ASSOCIATEOBJID}, in the body or,
+// for a DELETE, in the query.
+struct Association {
+    std::optional<uint32_t> id;
+    std::string type;
+    std::optional<uint32_t> member;
+    std::string scope;
+    // Both IDs given and the type one of the two the resource takes.
+    bool valid(const char* typeA, const char* typeB) const {
+        return id && member && (type == typeA || type == typeB);
+    }
+};
+
+Association associationOf(const RestCall& call) {
+    const bool inQuery = call.method == "DELETE";
+    auto get = [&](const char* key) { return inQuery ? param(call, key) : str(call.body, key); };
+    return {number(get("ID")), get("ASSOCIATEOBJTYPE"), number(get("ASSOCIATEOBJID")), scopeOf(call)};
+}
+
 // POST and DELETE /lungroup/associate: a LUN (11) or snapshot (27) into or out of a LUN group.
 RestAnswer lunGroupMember(ArrayModel& model, const RestCall& call) {
     const bool add = call.method == "POST";
-    const json& args = call.body;
-    auto get = [&](const char* key) { return add ? str(args, key) : param(call, key); };
-    const std::optional<uint32_t> group = number(get("ID"));
-    const std::optional<uint32_t> member = number(get("ASSOCIATEOBJID"));
-    const std::string type = get("ASSOCIATEOBJTYPE");
-    const std::string scope = scopeOf(call);
-    if (!group || !member || (type != kTypeLun && type != kTypeSnapshot)) {
+    const Association a = associationOf(call);
+    if (!a.valid(kTypeLun, kTypeSnapshot)) {
         return badParameter();
     }
+    const auto& [group, type, member, scope] = a;
     const bool isLun = type == kTypeLun;
-    if (!holds(model, [&](const ArrayState& s) { return visible(s.lunGroups, group, scope) != nullptr; })) {
+    if (!seen(model, &ArrayState::lunGroups, group, scope)) {
         return missing(kLunGroupNotFound, ObjKind::LunGroup);
     }
     if (add) {
-        if (!holds(model, [&](const ArrayState& s) {
-                return isLun ? visible(s.luns, member, scope) != nullptr
-                             : visible(s.snapshots, member, scope) != nullptr;
-            })) {
+        if (isLun ? !seen(model, &ArrayState::luns, member, scope)
+                  : !seen(model, &ArrayState::snapshots, member, scope)) {
             return fromResult(notFound(isLun ? ObjKind::Lun : ObjKind::Snapshot));
         }
         return answer(model.addToLunGroup(*group, *member), kLunAlreadyInGroup, 0);
@@ -255,70 +275,83 @@ RestAnswer lunGroupMember(ArrayModel& model, const RestCall& call) {
     return answer(model.removeFromLunGroup(*group, *member), 0, restcode::kObjectNotFound);
 }
 
-RestAnswer lunGroup(ArrayModel& model, const RestCall& call) {
+// What a resource of named objects answers alike: create (POST, `create(name)`), list by name
+// (GET), read one (GET /<id>) and delete one (DELETE /<id>, `remove(id)`).
+template <class M, class ToJson, class Create, class Remove>
+RestAnswer namedObjects(ArrayModel& model, const RestCall& call, M ArrayState::*objects, RestAnswer absent,
+                        ToJson toJson, Create create, Remove remove) {
     const std::string scope = scopeOf(call);
     const std::string& m = call.method;
-    const std::string sub = call.path.size() > 1 ? call.path[1] : std::string();
-    if (sub == "associate" && call.path.size() == 2) {
-        if (m == "GET") {
-            return associations(model, call, "lungroup");
-        }
-        return m == "POST" || m == "DELETE" ? lunGroupMember(model, call) : badParameter();
-    }
     if (m == "POST" && call.path.size() == 1) {
         const std::string name = str(call.body, "NAME");
-        const std::string appType = str(call.body, "APPTYPE");
         if (name.empty()) {
             return badParameter();
         }
-        Result r = model.createLunGroup(name, appType.empty() ? "0" : appType, scope);
+        Result r = create(name, scope);
         if (!r.ok()) {
             return fromResult(r);
         }
-        return RestAnswer::ok(
-            model.with([&](const ArrayState& s) { return lunGroupJson(s, s.lunGroups.at(*number(r.id))); }));
+        std::optional<json> made = model.with([&](const ArrayState& s) -> std::optional<json> {
+            const auto* o = visible(s.*objects, number(r.id), scope);
+            return o ? std::optional<json>(toJson(s, *o)) : std::nullopt;
+        });
+        return made ? RestAnswer::ok(*made) : absent;
     }
     if (m == "GET" && call.path.size() == 1) {
         const std::optional<std::string> name = nameFilter(call);
         return RestAnswer::ok(model.with([&](const ArrayState& s) {
             return listOf(
-                s.lunGroups, scope, [&](const LunGroup& g) { return !name || g.name == *name; },
-                [&](const LunGroup& g) { return lunGroupJson(s, g); });
+                s.*objects, scope, [&](const auto& o) { return !name || o.name == *name; },
+                [&](const auto& o) { return toJson(s, o); });
         }));
     }
     if (call.path.size() == 2 && (m == "GET" || m == "DELETE")) {
-        const std::optional<uint32_t> id = number(sub);
+        const std::optional<uint32_t> id = number(call.path[1]);
         std::optional<json> found = model.with([&](const ArrayState& s) -> std::optional<json> {
-            const LunGroup* g = visible(s.lunGroups, id, scope);
-            return g ? std::optional<json>(lunGroupJson(s, *g)) : std::nullopt;
+            const auto* o = visible(s.*objects, id, scope);
+            return o ? std::optional<json>(toJson(s, *o)) : std::nullopt;
         });
         if (!found) {
-            return missing(kLunGroupNotFound, ObjKind::LunGroup);
+            return absent;
         }
-        return m == "GET" ? RestAnswer::ok(*found) : answer(model.deleteLunGroup(*id), 0, 0);
+        return m == "GET" ? RestAnswer::ok(*found) : answer(remove(*id), 0, 0);
     }
     return badParameter();
 }
 
+RestAnswer lunGroup(ArrayModel& model, const RestCall& call) {
+    if (call.path.size() == 2 && call.path[1] == "associate") {
+        if (call.method == "GET") {
+            return associations(model, call, "lungroup");
+        }
+        return call.method == "POST" || call.method == "DELETE" ? lunGroupMember(model, call)
+                                                                : badParameter();
+    }
+    const std::string appType = str(call.body, "APPTYPE");
+    return namedObjects(
+        model, call, &ArrayState::lunGroups, missing(kLunGroupNotFound, ObjKind::LunGroup), lunGroupJson,
+        [&](const std::string& name, const std::string& scope) {
+            return model.createLunGroup(name, appType.empty() ? "0" : appType, scope);
+        },
+        [&](uint32_t id) { return model.deleteLunGroup(id); });
+}
+
 // PUT /mappingview/create_associate and /remove_associate: a host group (14) or LUN group (256).
 RestAnswer viewMember(ArrayModel& model, const RestCall& call, bool add) {
-    const std::optional<uint32_t> view = number(str(call.body, "ID"));
-    const std::optional<uint32_t> group = number(str(call.body, "ASSOCIATEOBJID"));
-    const std::string type = str(call.body, "ASSOCIATEOBJTYPE");
-    const std::string scope = scopeOf(call);
-    if (!view || !group || (type != kTypeHostGroup && type != kTypeLunGroup)) {
+    const Association a = associationOf(call);
+    if (!a.valid(kTypeHostGroup, kTypeLunGroup)) {
         return badParameter();
     }
+    const auto& [view, type, group, scope] = a;
     const bool hostGroup = type == kTypeHostGroup;
-    if (!holds(model, [&](const ArrayState& s) { return visible(s.mappingViews, view, scope) != nullptr; })) {
+    if (!seen(model, &ArrayState::mappingViews, view, scope)) {
         return missing(kMappingViewNotFound, ObjKind::MappingView);
     }
-    if (!holds(model, [&](const ArrayState& s) {
-            return hostGroup ? visible(s.hostGroups, group, scope) != nullptr
-                             : visible(s.lunGroups, group, scope) != nullptr;
-        })) {
-        return hostGroup ? missing(restcode::kHostGroupNotFound, ObjKind::HostGroup)
-                         : missing(kLunGroupNotFound, ObjKind::LunGroup);
+    if (hostGroup && !seen(model, &ArrayState::hostGroups, group, scope)) {
+        return missing(restcode::kHostGroupNotFound, ObjKind::HostGroup);
+    }
+    if (!hostGroup && !seen(model, &ArrayState::lunGroups, group, scope)) {
+        return missing(kLunGroupNotFound, ObjKind::LunGroup);
     }
     if (hostGroup) {
         return add ? answer(model.addHostGroupToView(*view, *group), kHostGroupAlreadyInView, 0)
@@ -329,47 +362,21 @@ RestAnswer viewMember(ArrayModel& model, const RestCall& call, bool add) {
 }
 
 RestAnswer mappingView(ArrayModel& model, const RestCall& call) {
-    const std::string scope = scopeOf(call);
-    const std::string& m = call.method;
     const std::string sub = call.path.size() > 1 ? call.path[1] : std::string();
-    if (call.path.size() == 2 && m == "PUT" && (sub == "create_associate" || sub == "remove_associate")) {
+    if (call.path.size() == 2 && call.method == "PUT" &&
+        (sub == "create_associate" || sub == "remove_associate")) {
         return viewMember(model, call, sub == "create_associate");
     }
-    if (call.path.size() == 2 && m == "GET" && sub == "associate") {
+    if (call.path.size() == 2 && call.method == "GET" && sub == "associate") {
         return associations(model, call, "mappingview");
     }
-    if (m == "POST" && call.path.size() == 1) {
-        const std::string name = str(call.body, "NAME");
-        if (name.empty()) {
-            return badParameter();
-        }
-        Result r = model.createMappingView(name, scope);
-        if (!r.ok()) {
-            return fromResult(r);
-        }
-        return RestAnswer::ok(
-            model.with([&](const ArrayState& s) { return viewJson(s.mappingViews.at(*number(r.id))); }));
-    }
-    if (m == "GET" && call.path.size() == 1) {
-        const std::optional<std::string> name = nameFilter(call);
-        return RestAnswer::ok(model.with([&](const ArrayState& s) {
-            return listOf(
-                s.mappingViews, scope, [&](const MappingView& v) { return !name || v.name == *name; },
-                viewJson);
-        }));
-    }
-    if (call.path.size() == 2 && (m == "GET" || m == "DELETE")) {
-        const std::optional<uint32_t> id = number(sub);
-        std::optional<json> found = model.with([&](const ArrayState& s) -> std::optional<json> {
-            const MappingView* v = visible(s.mappingViews, id, scope);
-            return v ? std::optional<json>(viewJson(*v)) : std::nullopt;
-        });
-        if (!found) {
-            return missing(kMappingViewNotFound, ObjKind::MappingView);
-        }
-        return m == "GET" ? RestAnswer::ok(*found) : answer(model.deleteMappingView(*id), 0, 0);
-    }
-    return badParameter();
+    return namedObjects(
+        model, call, &ArrayState::mappingViews, missing(kMappingViewNotFound, ObjKind::MappingView),
+        [](const ArrayState&, const MappingView& v) { return viewJson(v); },
+        [&](const std::string& name, const std::string& scope) {
+            return model.createMappingView(name, scope);
+        },
+        [&](uint32_t id) { return model.deleteMappingView(id); });
 }
 
 // The initiator of that kind and ID as the scope sees it.
@@ -414,7 +421,7 @@ RestAnswer initiator(ArrayModel& model, const RestCall& call, bool iscsi) {
     if (str(call.body, "PARENTTYPE") != "21" || !host) {
         return badParameter();
     }
-    if (!holds(model, [&](const ArrayState& s) { return visible(s.hosts, host, scope) != nullptr; })) {
+    if (!seen(model, &ArrayState::hosts, host, scope)) {
         return missing(restcode::kHostNotFound, ObjKind::Host);
     }
     return answer(model.bindInitiator(iscsi, id, *host), restcode::kNotUnique, 0);
