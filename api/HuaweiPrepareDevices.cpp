@@ -80,7 +80,7 @@ int fileSystemHandOver(const PrepareCall& call, TAVSO::SnapInfo* volume, const s
     }
     int enabled = 0;
     if (!GetRegInt(nullptr, "EnableHuaweiNDMPSnap", &enabled)) {
-        Log(kTag, volume, TAVSO::LOG_ERROR,
+        Log(kTag, call.volumes[0], TAVSO::LOG_ERROR,
             "Unable to get the registry key setting [EnableHuaweiNDMPSnap]. ");
         setError(volume, kPrepareError, kNoNdmp);
         return 1;
@@ -92,24 +92,25 @@ int fileSystemHandOver(const PrepareCall& call, TAVSO::SnapInfo* volume, const s
     return prepareFileSystemCall(call, 3);
 }
 
-bool verifyOverCli(TAVSO::SnapInfo* volume, const _HuaweiCliParams& parameters, const std::string& arrayId,
-                   unsigned lunId, std::string& lunName, const std::string& device) {
+bool verifyOverCli(TAVSO::SnapInfo* first, TAVSO::SnapInfo* volume, const _HuaweiCliParams& parameters,
+                   const std::string& arrayId, unsigned lunId, std::string& lunName,
+                   const std::string& device) {
     CHuaweiManager manager;
     if (!manager.Init(&g_HuaweiCS, parameters, Log, volume)) {
-        Log(kTag, volume, TAVSO::LOG_ERROR, "HUAWEI-RESULT [ERROR] Failed to connect Array [%s]",
+        Log(kTag, first, TAVSO::LOG_ERROR, "HUAWEI-RESULT [ERROR] Failed to connect Array [%s]",
             manager.GetLastErrorString());
         fail(volume, manager.GetLastErrorString());
         return false;
     }
     if (!manager.VerifyArrayAndLun(arrayId.c_str(), lunId, lunName)) {
-        Log(kTag, volume, TAVSO::LOG_ERROR, "(%s)", device.c_str());
+        Log(kTag, first, TAVSO::LOG_ERROR, "(%s)", device.c_str());
         fail(volume, manager.GetLastErrorString());
         manager.DumpLastCLIActivity();
         manager.Uninitialize();
         return false;
     }
     manager.Uninitialize();
-    Log(kTag, volume, TAVSO::LOG_INFO,
+    Log(kTag, first, TAVSO::LOG_INFO,
         "Array has been verified [Array - %s] [source Lun - %s][source lun-id - %u]", arrayId.c_str(),
         lunName.c_str(), lunId);
     return true;
@@ -136,17 +137,18 @@ std::string wrongArrayText(TavManageHuawei& rest, const std::string& arrayId) {
     return {};
 }
 
-bool verifyOverRest(TAVSO::SnapInfo* volume, uint64_t jobId, const _HuaweiCliParams& parameters,
-                    const std::string& arrayId, unsigned lunId, std::string& lunName) {
+bool verifyOverRest(TAVSO::SnapInfo* first, TAVSO::SnapInfo* volume, uint64_t jobId,
+                    const _HuaweiCliParams& parameters, const std::string& arrayId, unsigned lunId,
+                    std::string& lunName) {
     TavManageHuawei rest(jobId);
     if (!rest.createSession(parameters.userName, parameters.password, parameters.hostName)) {
-        Log(kTag, volume, TAVSO::LOG_ERROR, "HUAWEI-RESULT[FS] [ERROR] Failed to connect to array.");
+        Log(kTag, first, TAVSO::LOG_ERROR, "HUAWEI-RESULT[FS] [ERROR] Failed to connect to array.");
         fail(volume, "Failed to connect to array");
         return false;
     }
     const std::string wrong = wrongArrayText(rest, arrayId);
     if (!wrong.empty()) {
-        Log(kTag, volume, TAVSO::LOG_ERROR, "%s", wrong.c_str());
+        Log(kTag, first, TAVSO::LOG_ERROR, "%s", wrong.c_str());
         fail(volume, wrong);
         rest.closeSession();
         return false;
@@ -155,14 +157,14 @@ bool verifyOverRest(TAVSO::SnapInfo* volume, uint64_t jobId, const _HuaweiCliPar
     HuaweiApi::ResultStatus status = rest.getLUNInfo(lun, std::to_string(lunId), rest.getvStoreId());
     rest.closeSession();
     if (status.IsError()) {
-        Log(kTag, volume, TAVSO::LOG_ERROR,
+        Log(kTag, first, TAVSO::LOG_ERROR,
             "Prepare Failed [Array - %s] [source Lun - %s][source lun-id - %u]", arrayId.c_str(),
             lunName.c_str(), lunId);
         fail(volume, status.GetErrorString());
         return false;
     }
     lunName = lun.name;
-    Log(kTag, volume, TAVSO::LOG_INFO,
+    Log(kTag, first, TAVSO::LOG_INFO,
         "Array has been verified [Array - %s] [source Lun - %s][source lun-id - %u]", arrayId.c_str(),
         lunName.c_str(), lunId);
     return true;
@@ -252,8 +254,8 @@ void prepareVolume(PrepareCall& call, TAVSO::SnapInfo* volume, const std::string
     }
     DumpCliParams(volume, parameters);
     std::string lunName;
-    const bool verified = useRest ? verifyOverRest(volume, jobId, parameters, arrayId, lun, lunName)
-                                  : verifyOverCli(volume, parameters, arrayId, lun, lunName, device);
+    const bool verified = useRest ? verifyOverRest(first, volume, jobId, parameters, arrayId, lun, lunName)
+                                  : verifyOverCli(first, volume, parameters, arrayId, lun, lunName, device);
     if (!verified) {
         return;
     }

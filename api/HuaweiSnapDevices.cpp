@@ -50,12 +50,13 @@ void failGroup(SnapGroup& group, const std::string& text) {
 }
 
 // The volume's SnapshotInfo and parameters, or false with status 6 set.
-bool loadVolume(TAVSO::SnapInfo* volume, SnapshotInfo& info, _HuaweiCliParams& parameters, short& engineId) {
+bool loadVolume(TAVSO::SnapInfo* first, TAVSO::SnapInfo* volume, SnapshotInfo& info,
+                _HuaweiCliParams& parameters, short& engineId) {
     std::string text, uuid;
     const bool haveText = readMetadata(volume, TAVSO::METADATA_SNAP, text);
     const bool haveUuid = readMetadata(volume, TAVSO::METADATA_SM_MDT_SNAP_UUID, uuid);
     if (!haveText) {
-        Log(kTag, volume, TAVSO::LOG_ERROR, "Failed to get metadata [id : %d]", TAVSO::METADATA_SNAP);
+        Log(kTag, first, TAVSO::LOG_ERROR, "Failed to get metadata [id : %d]", TAVSO::METADATA_SNAP);
         volume->setStatus(kSnapFailed);
         return false;
     }
@@ -63,7 +64,7 @@ bool loadVolume(TAVSO::SnapInfo* volume, SnapshotInfo& info, _HuaweiCliParams& p
     bool parsed = GetMetaDataParams(volume, text.c_str(), &info.meta);
     // Only file-system volumes carry the second text; a LUN volume without one is complete.
     if (parsed && !haveUuid && isFileSystem(info.meta.fsSnapType)) {
-        Log(kTag, volume, TAVSO::LOG_ERROR, "Failed to get metadata [id : %d]",
+        Log(kTag, first, TAVSO::LOG_ERROR, "Failed to get metadata [id : %d]",
             TAVSO::METADATA_SM_MDT_SNAP_UUID);
         volume->setStatus(kSnapFailed);
         return false;
@@ -72,15 +73,14 @@ bool loadVolume(TAVSO::SnapInfo* volume, SnapshotInfo& info, _HuaweiCliParams& p
         parsed = GetSMMDTSnapUUIDParams(volume, uuid, info.meta);
     }
     if (!parsed) {
-        DumpMeta(volume, info.meta);
-        Log(kTag, volume, TAVSO::LOG_ERROR, "%s: Failed to parse unique  identifier [%s]", kTag,
-            text.c_str());
+        DumpMeta(first, info.meta);
+        Log(kTag, first, TAVSO::LOG_ERROR, "%s: Failed to parse unique  identifier [%s]", kTag, text.c_str());
         volume->setStatus(kSnapFailed);
         return false;
     }
     if (!initAndGetArrayParams(volume, info.meta.arrayId, parameters, engineId, false)) {
-        DumpMeta(volume, info.meta);
-        Log(kTag, volume, TAVSO::LOG_ERROR, "%s: Failed to get array-info [%s]", kTag,
+        DumpMeta(first, info.meta);
+        Log(kTag, first, TAVSO::LOG_ERROR, "%s: Failed to get array-info [%s]", kTag,
             info.meta.arrayId.c_str());
         volume->setStatus(kSnapFailed);
         return false;
@@ -90,7 +90,7 @@ bool loadVolume(TAVSO::SnapInfo* volume, SnapshotInfo& info, _HuaweiCliParams& p
     // REST unless prepare chose the CLI.
     parameters.useRest = !haveTransport || transport.empty() || transport == "HUAWEI_CONNECT_REST";
     if (parameters.useRest) {
-        Log(kTag, volume, TAVSO::LOG_DETAIL, "Huawei Connect Type [%s]", transport.c_str());
+        Log(kTag, first, TAVSO::LOG_DETAIL, "Huawei Connect Type [%s]", transport.c_str());
     }
     info.snapName = parameters.snapName;
     return true;
@@ -143,7 +143,7 @@ TAVSO_EXPORT int tavso_snapDevices(TAVSO::SnapInfo** volumes, short count, TAVSO
         SnapshotInfo info;
         _HuaweiCliParams parameters;
         short engineId = 0;
-        if (!loadVolume(volume, info, parameters, engineId)) {
+        if (!loadVolume(first, volume, info, parameters, engineId)) {
             continue;
         }
         if (!decided) {

@@ -150,9 +150,11 @@ void finishVolume(GroupRequest& request, size_t k) {
     SnapshotInfo& info = *request.volumes[k];
     const _HM_SnapParams& entry = request.entries[request.entryOf[k]];
     TAVSO::SnapInfo* volume = info.volume;
+    // The group's lines go to its first volume; each volume gets its own status and error.
+    TAVSO::SnapInfo* first = request.volumes.front()->volume;
     if ((entry.snapId == 0 && entry.snapIdText.empty()) || entry.status != kSnapIdSuccess) {
         const std::string& why = entry.status.empty() ? request.fallbackError : entry.status;
-        Log(kTag, volume, TAVSO::LOG_ERROR,
+        Log(kTag, first, TAVSO::LOG_ERROR,
             "HUAWEI-RESULT [ERROR][%s] Create snap failed [%s] for[src lun - %u(%s)] [ Dest Lun - %u "
             "[%s](%s)]",
             kLunSnap, why.c_str(), info.meta.sourceId, info.meta.sourceName.c_str(), entry.snapId,
@@ -162,7 +164,7 @@ void finishVolume(GroupRequest& request, size_t k) {
         return;
     }
     volume->setSourceLunId(static_cast<int>(info.meta.sourceId));
-    Log(kTag, volume, TAVSO::LOG_INFO,
+    Log(kTag, first, TAVSO::LOG_INFO,
         "HUAWEI-RESULT [SUCCESS] Create snap succeeded for[%s] [src lun - %u(%s)] [ Dest Lun - %u[%s](%s)]",
         kLunSnap, info.meta.sourceId, info.meta.sourceName.c_str(), entry.snapId, entry.snapIdText.c_str(),
         entry.snapName.c_str());
@@ -172,11 +174,11 @@ void finishVolume(GroupRequest& request, size_t k) {
     char text[kMetadataSize];
     const bool built = ConstructMetaData(text, sizeof text, &info.meta);
     if (built) {
-        Log(kTag, volume, TAVSO::LOG_DETAIL, "setting metadata [%s]", text);
+        Log(kTag, first, TAVSO::LOG_DETAIL, "setting metadata [%s]", text);
     }
     if (!built || volume->setMetadata(TAVSO::METADATA_SNAP, text) == 1) {
         // Without its metadata no later step can find this snapshot: the volume has not been snapped.
-        Log(kTag, volume, TAVSO::LOG_ERROR,
+        Log(kTag, first, TAVSO::LOG_ERROR,
             "[ERROR] Unable to store the metadata of snapshot [%u] (%s); it is left on the array",
             entry.snapId, entry.snapName.c_str());
         volume->setStatus(kSnapFailed);

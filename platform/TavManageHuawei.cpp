@@ -3,6 +3,8 @@
 #include <curl/curl.h>
 
 #include <atomic>
+#include <cctype>
+#include <cstring>
 #include <mutex>
 #include <nlohmann/json.hpp>
 #include <shared_mutex>
@@ -353,6 +355,39 @@ ResultStatus addStatus(const Reply& r) {
         }
     }
     return r.status();
+}
+
+Reply associated(TavManageHuawei::Impl& impl, const std::string& wanted, const char* type,
+                 const std::string& id, const std::string& vstoreId) {
+    return impl.call("GET", wanted + "/associate",
+                     scope(vstoreId, {{"ASSOCIATEOBJTYPE", type}, {"ASSOCIATEOBJID", id}}), nullptr);
+}
+
+ResultStatus listed(const Reply& r, const std::string& id, const std::string& missing) {
+    if (!r.ok()) {
+        return r.status();
+    }
+    for (const json& o : r.data.is_array() ? r.data : json::array()) {
+        if (text(o, "ID") == id) {
+            return {};
+        }
+    }
+    return ResultStatus(static_cast<uint64_t>(kObjectNotFound), missing);
+}
+
+std::string pathSegment(const std::string& v) {
+    static const char* kHex = "0123456789ABCDEF";
+    std::string out;
+    for (unsigned char ch : v) {
+        if (std::isalnum(ch) || (ch != 0 && std::strchr("-._~:", ch))) {
+            out += static_cast<char>(ch);
+        } else {
+            out += '%';
+            out += kHex[ch >> 4];
+            out += kHex[ch & 15];
+        }
+    }
+    return out;
 }
 
 }  // namespace tavrest

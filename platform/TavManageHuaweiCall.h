@@ -23,6 +23,7 @@ constexpr int64_t kBadReply = -2;
 constexpr int64_t kSnapshotNotFound = 1077937880;
 constexpr int64_t kSnapshotNotActivated = 1077937891;
 constexpr int64_t kObjectNotFound = 1077948996;
+constexpr int64_t kNotUnique = 1077948997;
 // Adds whose object is already associated: what the caller wanted.
 inline constexpr int64_t kAlreadyAssociated[] = {1077937501, 1077936862, 1077948997, 1073804556, 1073804560};
 }  // namespace code
@@ -56,5 +57,13 @@ ResultStatus idByName(TavManageHuawei::Impl& impl, const std::string& resource, 
                       const std::string& vstoreId, std::string& id);
 // An add whose object is already there is what the caller wanted.
 ResultStatus addStatus(const Reply& r);
+// The objects of `wanted` associated with the object (type, id): GET <wanted>/associate.
+Reply associated(TavManageHuawei::Impl& impl, const std::string& wanted, const char* type,
+                 const std::string& id, const std::string& vstoreId);
+// Success when the reply lists an object of ID `id`; else the reply's error, or kObjectNotFound
+// with `missing` as its text.
+ResultStatus listed(const Reply& r, const std::string& id, const std::string& missing);
+// A value as one path segment, so that an id from outside cannot reach another resource.
+std::string pathSegment(const std::string& v);
 
 }  // namespace tavrest

@@ -46,19 +46,8 @@ ResultStatus TavManageHuawei::createHostGroup(_HuaweiHostGroupInfo& info, const 
 ResultStatus TavManageHuawei::isHostAssociatedToHostGroup(const std::string& hostGroupId,
                                                           const std::string& hostId,
                                                           const std::string& vstoreId) {
-    Reply r =
-        callRest(*m_impl, "GET", "host/associate",
-                 scope(vstoreId, {{"ASSOCIATEOBJTYPE", "14"}, {"ASSOCIATEOBJID", hostGroupId}}), nullptr);
-    if (!r.ok()) {
-        return r.status();
-    }
-    for (const json& h : r.data.is_array() ? r.data : json::array()) {
-        if (text(h, "ID") == hostId) {
-            return {};
-        }
-    }
-    return ResultStatus(static_cast<uint64_t>(kObjectNotFound),
-                        "Host [" + hostId + "] is not in host group [" + hostGroupId + "]");
+    return listed(associated(*m_impl, "host", "14", hostGroupId, vstoreId), hostId,
+                  "Host [" + hostId + "] is not in host group [" + hostGroupId + "]");
 }
 
 ResultStatus TavManageHuawei::addHostToHostGroup(const std::string& hostGroupId, const std::string& hostId,
@@ -67,18 +56,78 @@ ResultStatus TavManageHuawei::addHostToHostGroup(const std::string& hostGroupId,
     return addStatus(callRest(*m_impl, "POST", "hostgroup/associate", scope(vstoreId), &body));
 }
 
-// Not built yet: each fails clearly instead of pretending.
-ResultStatus TavManageHuawei::getHostIDFromInitiatorID(const std::string&, bool, std::string&,
-                                                       const std::string&) {
-    return notImplemented("getHostIDFromInitiatorID");
+namespace {
+
+std::string initiatorResource(bool isIscsi) {
+    return isIscsi ? "iscsi_initiator" : "fc_initiator";
 }
 
-ResultStatus TavManageHuawei::createInitiator(_HuaweiInitiator&, const std::string&, const std::string&, bool,
-                                              bool&, const std::string&) {
-    return notImplemented("createInitiator");
+std::string initiatorPath(bool isIscsi, const std::string& port) {
+    return initiatorResource(isIscsi) + "/" + pathSegment(port);
 }
 
-ResultStatus TavManageHuawei::updateInitiatorWithHostID(const std::string&, const std::string&, bool,
-                                                        const std::string&) {
-    return notImplemented("updateInitiatorWithHostID");
+// A free initiator reports the host it last had, or none: only a bound one names its host.
+std::string boundHost(const json& d) {
+    return text(d, "ISFREE") == "true" ? std::string() : text(d, "PARENTID");
+}
+
+void fillInitiator(_HuaweiInitiator& info, const json& d) {
+    info.clear();
+    info.id = text(d, "ID");
+    info.type = text(d, "TYPE");
+    info.parentId = boundHost(d);
+    info.parentName = text(d, "PARENTNAME");
+    info.runningStatus = text(d, "RUNNINGSTATUS");
+    info.isFree = text(d, "ISFREE");
+}
+
+}  // namespace
+
+ResultStatus TavManageHuawei::getHostIDFromInitiatorID(const std::string& port, bool isIscsi,
+                                                       std::string& hostId, const std::string& vstoreId) {
+    Reply r = callRest(*m_impl, "GET", initiatorPath(isIscsi, port), scope(vstoreId), nullptr);
+    if (!r.ok()) {
+        return r.status();
+    }
+    hostId = boundHost(r.data);
+    return {};
+}
+
+ResultStatus TavManageHuawei::createInitiator(_HuaweiInitiator& info, const std::string& port,
+                                              const std::string& hostId, bool isIscsi, bool& exists,
+                                              const std::string& vstoreId) {
+    exists = false;
+    json body = {{"ID", port}};
+    Reply r = callRest(*m_impl, "POST", initiatorResource(isIscsi), scope(vstoreId), &body);
+    if (r.code == kNotUnique) {
+        // The caller decides from the initiator's present host whether it can be used.
+        exists = true;
+        Reply found = callRest(*m_impl, "GET", initiatorPath(isIscsi, port), scope(vstoreId), nullptr);
+        if (found.ok()) {
+            fillInitiator(info, found.data);
+        } else {
+            info.clear();
+        }
+        return r.status();
+    }
+    if (!r.ok()) {
+        return r.status();
+    }
+    fillInitiator(info, r.data);
+    if (hostId.empty()) {
+        return {};
+    }
+    ResultStatus bound = updateInitiatorWithHostID(port, hostId, isIscsi, vstoreId);
+    if (!bound.IsError()) {
+        info.parentId = hostId;
+        info.isFree = "false";
+    }
+    return bound;
+}
+
+// Not an add: an initiator bound to another host must not count as bound to this one.
+ResultStatus TavManageHuawei::updateInitiatorWithHostID(const std::string& port, const std::string& hostId,
+                                                        bool isIscsi, const std::string& vstoreId) {
+    json body = {{"PARENTTYPE", "21"}, {"PARENTID", hostId}};
+    return callRest(*m_impl, "PUT", initiatorPath(isIscsi, port), scope(vstoreId), &body).status();
 }

@@ -521,7 +521,7 @@ std::vector<LunSnapshot> ArrayModel::observeSnapshots() {
 
 // ---- initiators and hosts
 
-Result ArrayModel::createInitiator(bool iscsi, const std::string& id) {
+Result ArrayModel::createInitiator(bool iscsi, const std::string& id, const std::string& vstoreId) {
     std::lock_guard<std::mutex> lock(m_mutex);
     for (const auto& i : m_state.initiators) {
         if (i.iscsi == iscsi && i.id == id) {
@@ -532,6 +532,7 @@ Result ArrayModel::createInitiator(bool iscsi, const std::string& id) {
     Initiator i;
     i.id = id;
     i.iscsi = iscsi;
+    i.vstoreId = vstoreId;
     m_state.initiators.push_back(i);
     return Result::success(id);
 }
@@ -563,6 +564,25 @@ Result ArrayModel::addInitiatorToHost(uint32_t hostId, bool iscsi, const std::st
     return Result::success();
 }
 
+Result ArrayModel::bindInitiator(bool iscsi, const std::string& id, uint32_t hostId) {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    if (!m_state.hosts.count(hostId)) {
+        return notFound(ObjKind::Host);
+    }
+    for (auto& i : m_state.initiators) {
+        if (i.iscsi != iscsi || i.id != id) {
+            continue;
+        }
+        if (i.hostId && *i.hostId != hostId) {
+            return Result::fail(Code::AlreadyMember, ObjKind::Initiator,
+                                "The initiator has been added to another host.");
+        }
+        i.hostId = hostId;
+        return Result::success();
+    }
+    return notFound(ObjKind::Initiator);
+}
+
 std::vector<Initiator> ArrayModel::initiators(bool iscsi) const {
     std::lock_guard<std::mutex> lock(m_mutex);
     std::vector<Initiator> out;
@@ -574,7 +594,7 @@ std::vector<Initiator> ArrayModel::initiators(bool iscsi) const {
     return out;
 }
 
-Result ArrayModel::createHost(const std::string& name, const std::string& os) {
+Result ArrayModel::createHost(const std::string& name, const std::string& os, const std::string& vstoreId) {
     std::lock_guard<std::mutex> lock(m_mutex);
     if (nameTaken(m_state.hosts, name)) {
         return nameExists();
@@ -583,11 +603,12 @@ Result ArrayModel::createHost(const std::string& name, const std::string& os) {
     h.id = m_state.nextHostId++;
     h.name = name;
     h.operatingSystem = os;
+    h.vstoreId = vstoreId;
     m_state.hosts[h.id] = h;
     return Result::success(std::to_string(h.id));
 }
 
-Result ArrayModel::createHostGroup(const std::string& name) {
+Result ArrayModel::createHostGroup(const std::string& name, const std::string& vstoreId) {
     std::lock_guard<std::mutex> lock(m_mutex);
     if (nameTaken(m_state.hostGroups, name)) {
         return nameExists();
@@ -595,6 +616,7 @@ Result ArrayModel::createHostGroup(const std::string& name) {
     HostGroup g;
     g.id = m_state.nextHostGroupId++;
     g.name = name;
+    g.vstoreId = vstoreId;
     m_state.hostGroups[g.id] = g;
     return Result::success(std::to_string(g.id));
 }
@@ -617,7 +639,8 @@ Result ArrayModel::addHostToHostGroup(uint32_t groupId, uint32_t hostId) {
 
 // ---- LUN groups
 
-Result ArrayModel::createLunGroup(const std::string& name, const std::string& appType) {
+Result ArrayModel::createLunGroup(const std::string& name, const std::string& appType,
+                                  const std::string& vstoreId) {
     std::lock_guard<std::mutex> lock(m_mutex);
     if (nameTaken(m_state.lunGroups, name)) {
         return nameExists();
@@ -626,6 +649,7 @@ Result ArrayModel::createLunGroup(const std::string& name, const std::string& ap
     g.id = m_state.nextLunGroupId++;
     g.name = name;
     g.appType = appType;
+    g.vstoreId = vstoreId;
     m_state.lunGroups[g.id] = g;
     return Result::success(std::to_string(g.id));
 }
@@ -700,7 +724,7 @@ std::vector<uint32_t> ArrayModel::lunGroupsOf(uint32_t objectId) const {
 
 // ---- mapping views
 
-Result ArrayModel::createMappingView(const std::string& name) {
+Result ArrayModel::createMappingView(const std::string& name, const std::string& vstoreId) {
     std::lock_guard<std::mutex> lock(m_mutex);
     if (nameTaken(m_state.mappingViews, name)) {
         return nameExists();
@@ -708,6 +732,7 @@ Result ArrayModel::createMappingView(const std::string& name) {
     MappingView v;
     v.id = m_state.nextMappingViewId++;
     v.name = name;
+    v.vstoreId = vstoreId;
     m_state.mappingViews[v.id] = v;
     return Result::success(std::to_string(v.id));
 }

@@ -84,6 +84,7 @@ struct LunGroup {
     std::string appType = "0";
     std::set<uint32_t> luns;
     std::set<uint32_t> snapshots;
+    std::string vstoreId;
 };
 
 struct Host {
@@ -91,6 +92,7 @@ struct Host {
     std::string name;
     std::string operatingSystem;
     std::string ipAddress;
+    std::string vstoreId;
 };
 
 struct Initiator {
@@ -100,12 +102,14 @@ struct Initiator {
     std::string running = "Online";
     std::string alias;
     std::string multipathType = "Default";
+    std::string vstoreId;
 };
 
 struct HostGroup {
     uint32_t id = 0;
     std::string name;
     std::set<uint32_t> hosts;
+    std::string vstoreId;
 };
 
 struct MappingView {
@@ -113,6 +117,7 @@ struct MappingView {
     std::string name;
     std::set<uint32_t> hostGroups;
     std::set<uint32_t> lunGroups;
+    std::string vstoreId;
 };
 
 struct CloneSecondary {
@@ -365,23 +370,27 @@ class ArrayModel {
     std::optional<LunSnapshot> observeSnapshot(uint32_t id);
     std::vector<LunSnapshot> observeSnapshots();
 
-    // Initiators and hosts.
-    Result createInitiator(bool iscsi, const std::string& id);
+    // Initiators and hosts. Objects made for a vStore carry its ID; the front ends show them only
+    // to that vStore (and to the array's own administrators).
+    Result createInitiator(bool iscsi, const std::string& id, const std::string& vstoreId = {});
     Result addInitiatorToHost(uint32_t hostId, bool iscsi, const std::string& id);
+    // Binds a known initiator; one bound elsewhere stays where it is (AlreadyMember).
+    Result bindInitiator(bool iscsi, const std::string& id, uint32_t hostId);
     std::vector<Initiator> initiators(bool iscsi) const;
-    Result createHost(const std::string& name, const std::string& os);
-    Result createHostGroup(const std::string& name);
+    Result createHost(const std::string& name, const std::string& os, const std::string& vstoreId = {});
+    Result createHostGroup(const std::string& name, const std::string& vstoreId = {});
     Result addHostToHostGroup(uint32_t groupId, uint32_t hostId);
 
     // LUN groups: a member ID names a LUN or a snapshot.
-    Result createLunGroup(const std::string& name, const std::string& appType = "0");
+    Result createLunGroup(const std::string& name, const std::string& appType = "0",
+                          const std::string& vstoreId = {});
     Result addToLunGroup(uint32_t groupId, uint32_t objectId);
     Result removeFromLunGroup(uint32_t groupId, uint32_t objectId);
     Result deleteLunGroup(uint32_t groupId);
     std::vector<uint32_t> lunGroupsOf(uint32_t objectId) const;
 
     // Mapping views.
-    Result createMappingView(const std::string& name);
+    Result createMappingView(const std::string& name, const std::string& vstoreId = {});
     Result addHostGroupToView(uint32_t viewId, uint32_t hostGroupId);
     Result addLunGroupToView(uint32_t viewId, uint32_t lunGroupId);
     Result removeHostGroupFromView(uint32_t viewId, uint32_t hostGroupId);

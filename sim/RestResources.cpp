@@ -1,6 +1,7 @@
 #include "sim/RestResources.h"
 
 #include <optional>
+#include <utility>
 
 namespace tavso::sim {
 
@@ -289,14 +290,15 @@ RestAnswer snapshot(ArrayModel& model, const RestCall& call) {
     return RestAnswer::fail(restcode::kParameterIncorrect, "The parameter is incorrect.");
 }
 
-// Hosts and host groups: not in any vStore in this model, so a vStore user sees none of the array's.
+// Hosts and host groups belong to the vStore they were made in; a vStore user sees only its own.
 RestAnswer host(ArrayModel& model, const RestCall& call) {
+    const std::string scope = scopeOf(call);
     if (call.method == "POST" && call.path.size() == 1) {
         std::string name = str(call.body, "NAME");
         if (name.empty()) {
             return RestAnswer::fail(restcode::kParameterIncorrect, "The parameter is incorrect.");
         }
-        Result r = model.createHost(name, str(call.body, "OPERATIONSYSTEM"));
+        Result r = model.createHost(name, str(call.body, "OPERATIONSYSTEM"), scope);
         if (!r.ok()) {
             return fromResult(r);
         }
@@ -306,7 +308,6 @@ RestAnswer host(ArrayModel& model, const RestCall& call) {
     if (call.method != "GET") {
         return RestAnswer::fail(restcode::kParameterIncorrect, "The parameter is incorrect.");
     }
-    const bool scoped = !scopeOf(call).empty();
     auto name = nameFilter(call);
     std::optional<uint32_t> group;
     if (call.path.size() == 2 && call.path[1] == "associate") {
@@ -320,19 +321,16 @@ RestAnswer host(ArrayModel& model, const RestCall& call) {
     }
     return model.with([&](const ArrayState& s) {
         json list = json::array();
-        if (scoped) {
-            return RestAnswer::ok(list);
-        }
         const HostGroup* g = nullptr;
         if (group) {
             auto it = s.hostGroups.find(*group);
-            if (it == s.hostGroups.end()) {
+            if (it == s.hostGroups.end() || !inScope(it->second.vstoreId, scope)) {
                 return RestAnswer::fail(restcode::kHostGroupNotFound, notFound(ObjKind::HostGroup).text);
             }
             g = &it->second;
         }
         for (const auto& [id, h] : s.hosts) {
-            if ((!name || h.name == *name) && (!g || g->hosts.count(id))) {
+            if (inScope(h.vstoreId, scope) && (!name || h.name == *name) && (!g || g->hosts.count(id))) {
                 list.push_back(
                     {{"ID", std::to_string(id)}, {"NAME", h.name}, {"OPERATIONSYSTEM", h.operatingSystem}});
             }
@@ -342,13 +340,13 @@ RestAnswer host(ArrayModel& model, const RestCall& call) {
 }
 
 RestAnswer hostGroup(ArrayModel& model, const RestCall& call) {
-    const bool scoped = !scopeOf(call).empty();
+    const std::string scope = scopeOf(call);
     if (call.method == "POST" && call.path.size() == 1) {
         std::string name = str(call.body, "NAME");
-        if (name.empty() || scoped) {
+        if (name.empty()) {
             return RestAnswer::fail(restcode::kParameterIncorrect, "The parameter is incorrect.");
         }
-        Result r = model.createHostGroup(name);
+        Result r = model.createHostGroup(name, scope);
         if (!r.ok()) {
             return fromResult(r);
         }
@@ -359,6 +357,18 @@ RestAnswer hostGroup(ArrayModel& model, const RestCall& call) {
         auto h = number(str(call.body, "ASSOCIATEOBJID"));
         if (!g || !h || str(call.body, "ASSOCIATEOBJTYPE") != "21") {
             return RestAnswer::fail(restcode::kParameterIncorrect, "The parameter is incorrect.");
+        }
+        auto seen = model.with([&](const ArrayState& s) {
+            auto gi = s.hostGroups.find(*g);
+            auto hi = s.hosts.find(*h);
+            return std::make_pair(gi != s.hostGroups.end() && inScope(gi->second.vstoreId, scope),
+                                  hi != s.hosts.end() && inScope(hi->second.vstoreId, scope));
+        });
+        if (!seen.first) {
+            return RestAnswer::fail(restcode::kHostGroupNotFound, notFound(ObjKind::HostGroup).text);
+        }
+        if (!seen.second) {
+            return RestAnswer::fail(restcode::kHostNotFound, notFound(ObjKind::Host).text);
         }
         Result r = model.addHostToHostGroup(*g, *h);
         if (r.code == Code::NotFound && r.kind == ObjKind::Host) {
@@ -374,7 +384,7 @@ RestAnswer hostGroup(ArrayModel& model, const RestCall& call) {
         return model.with([&](const ArrayState& s) {
             json list = json::array();
             for (const auto& [id, g] : s.hostGroups) {
-                if (!scoped && (!name || g.name == *name)) {
+                if (inScope(g.vstoreId, scope) && (!name || g.name == *name)) {
                     list.push_back({{"ID", std::to_string(id)}, {"NAME", g.name}});
                 }
             }
@@ -387,6 +397,10 @@ RestAnswer hostGroup(ArrayModel& model, const RestCall& call) {
 }  // namespace
 
 RestAnswer handleResource(ArrayModel& model, const RestCall& call) {
+    // First, as it also answers the association queries on LUNs, snapshots and host groups.
+    if (std::optional<RestAnswer> answer = handleMappingResource(model, call)) {
+        return *answer;
+    }
     const std::string& top = call.path.empty() ? std::string() : call.path[0];
     if (top == "system" && call.method == "GET") {
         return system(model);
@@ -406,7 +420,7 @@ RestAnswer handleResource(ArrayModel& model, const RestCall& call) {
     if (top == "snapshot") {
         return snapshot(model, call);
     }
-    for (auto family : {handleMappingResource, handleCloneResource, handleNasResource}) {
+    for (auto family : {handleCloneResource, handleNasResource}) {
         if (std::optional<RestAnswer> answer = family(model, call)) {
             return *answer;
         }

@@ -149,44 +149,43 @@ TEST_F(SnapJob, TwoVolumesOnOneLunShareOneSnapshot) {
     }
 }
 
-TEST_F(SnapJob, OneLunFailingInTheBatchFailsOnlyItsVolume) {
+// The array refuses one LUN of the batch (only that volume fails) or the activation (the whole
+// batch is taken back, nothing is left on the array), over either transport.
+TEST(SnapJobRefusals, FailOnlyWhatTheArrayRefused) {
     for (const char* firmware : {kCliFirmware, kRestFirmware}) {
-        SnapJobBed job;
-        BedArray& a = job.addArray(kCliArray, firmware);
-        job.addVolume(a, "lun_a");
-        job.addVolume(a, "lun_b");
-        ASSERT_EQ(0, job.prepare()) << firmware;
-        tavso::sim::ModelFaults faults;
-        faults.snapshotFailures[lunOf(*job.volumes[1])] = "The LUN is faulty.";
-        a.sim->setModelFaults(faults);
-        EXPECT_EQ(2, job.snap()) << firmware;
-        EXPECT_EQ(5, job.volumes[0]->status()) << firmware;
-        EXPECT_EQ(6, job.volumes[1]->status()) << firmware;
-        ASSERT_EQ(1u, job.volumes[1]->errors().size()) << firmware;
-        EXPECT_EQ(60001, job.volumes[1]->errors()[0].code);
-        EXPECT_FALSE(job.volumes[1]->errors()[0].text.empty());
-        ASSERT_EQ(1u, a.snapshots().size()) << firmware;
-        EXPECT_NE(std::string::npos, a.snapshots()[0].find("(Activated)"));
-    }
-}
-
-TEST_F(SnapJob, RefusedActivationLeavesNothingBehind) {
-    for (const char* firmware : {kCliFirmware, kRestFirmware}) {
-        SnapJobBed job;
-        BedArray& a = job.addArray(kCliArray, firmware);
-        job.addVolume(a, "lun_a");
-        job.addVolume(a, "lun_b");
-        ASSERT_EQ(0, job.prepare()) << firmware;
-        tavso::sim::ModelFaults faults;
-        faults.refuseActivation = true;
-        a.sim->setModelFaults(faults);
-        EXPECT_EQ(1, job.snap()) << firmware;
-        EXPECT_TRUE(a.snapshots().empty()) << firmware;
-        for (auto& v : job.volumes) {
-            EXPECT_EQ(6, v->status()) << firmware;
-            ASSERT_EQ(1u, v->errors().size()) << firmware;
-            EXPECT_EQ(60001, v->errors()[0].code);
-            EXPECT_FALSE(v->errors()[0].text.empty()) << firmware << ": the reason reaches the host";
+        for (bool wholeBatch : {false, true}) {
+            SCOPED_TRACE(std::string(firmware) + (wholeBatch ? " activation refused" : " one LUN refused"));
+            SnapJobBed job;
+            BedArray& a = job.addArray(kCliArray, firmware);
+            job.addVolume(a, "lun_a");
+            job.addVolume(a, "lun_b");
+            ASSERT_EQ(0, job.prepare());
+            tavso::sim::ModelFaults faults;
+            faults.refuseActivation = wholeBatch;
+            if (!wholeBatch) {
+                faults.snapshotFailures[job.luns[1]] = "The LUN is faulty.";
+            }
+            a.sim->setModelFaults(faults);
+            EXPECT_EQ(wholeBatch ? 1 : 2, job.snap());
+            for (size_t i = 0; i < 2; ++i) {
+                FakeVolume& v = *job.volumes[i];
+                if (i == 0 && !wholeBatch) {
+                    EXPECT_EQ(5, v.status());
+                    continue;
+                }
+                EXPECT_EQ(6, v.status());
+                ASSERT_EQ(1u, v.errors().size());
+                EXPECT_EQ(60001, v.errors()[0].code);
+                EXPECT_FALSE(v.errors()[0].text.empty()) << "the reason reaches the host";
+            }
+            const auto left = a.snapshots();
+            if (wholeBatch) {
+                EXPECT_TRUE(left.empty());
+            } else {
+                ASSERT_EQ(1u, left.size());
+                EXPECT_NE(std::string::npos,
+                          left[0].find("of LUN " + std::to_string(job.luns[0]) + " (Activated)"));
+            }
         }
     }
 }
