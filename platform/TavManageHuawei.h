@@ -151,7 +151,8 @@ class TavManageHuawei {
     // File systems, their snapshots and shares.
     CUboError getFileSystemInfoById(const std::string& fsId, _HuaweiFileSystemsInfo& info,
                                     const std::string& vstoreId);
-    bool createFileSystemSnapshot(const std::string& fsId, std::string& name, bool wait,
+    // `name` in: the snapshot's name; out: its ID on the array.
+    bool createFileSystemSnapshot(const uint64_t& fsId, std::string& name, bool wait,
                                   const std::string& vstoreId);
     bool deleteFileSystemSnapshot(const std::string& snapshotId, const std::string& vstoreId);
     bool getFileSystemSnapshotInfo(const std::string& snapshotId, _HuaweiSnapshotInfo& info,

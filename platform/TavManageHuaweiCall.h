@@ -56,5 +56,11 @@ ResultStatus idByName(TavManageHuawei::Impl& impl, const std::string& resource, 
                       const std::string& vstoreId, std::string& id);
 // An add whose object is already there is what the caller wanted.
 ResultStatus addStatus(const Reply& r);
+// Every entry of a list query, fetched page by page (range=[0-100], [100-200], ...) until a short
+// page; the reply's data is the whole list.
+Reply listRest(TavManageHuawei::Impl& impl, const std::string& resource, const Query& query,
+               const json* body);
+// An identifier as one path segment: "/", "?", "#", "%" and the like cannot leave it.
+std::string pathSegment(const std::string& value);
 
 }  // namespace tavrest

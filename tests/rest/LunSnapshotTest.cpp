@@ -190,11 +190,10 @@ TEST_F(LunSnapshotTest, LunCreateRenameDelete) {
 }
 
 TEST_F(LunSnapshotTest, NotYetBuiltOperationsFailClearly) {
-    _HuaweiCloneInfo clone;
-    HuaweiApi::ResultStatus st = client.createClone(clone);
+    std::string hostId;
+    HuaweiApi::ResultStatus st = client.getHostIDFromInitiatorID("iqn.x", true, hostId, kNoVStore);
     EXPECT_TRUE(st.IsError());
-    EXPECT_EQ(st.GetErrorString(), "createClone is not implemented");
-    EXPECT_FALSE(client.deleteNFSShare("1", kNoVStore));
+    EXPECT_EQ(st.GetErrorString(), "getHostIDFromInitiatorID is not implemented");
 }
 
 // Sixteen threads on one client: every result must be the thread's own.
