@@ -102,6 +102,46 @@ bool created(TavManageHuawei::Impl& impl, const char* op, const Reply& r, std::s
     return true;
 }
 
+_HuaweiNFSSharePermissionInfo nfsPermissionOf(const json& d) {
+    _HuaweiNFSSharePermissionInfo p;
+    p.id = text(d, "ID");
+    p.accessName = text(d, "NAME");
+    p.accessValue = text(d, "ACCESSVAL");
+    p.sync = text(d, "SYNC");
+    p.allSquash = text(d, "ALLSQUASH");
+    p.rootSquash = text(d, "ROOTSQUASH");
+    p.parentId = text(d, "PARENTID");
+    p.vstoreId = text(d, "vstoreId");
+    return p;
+}
+
+_HuaweiCIFSSharePermissionInfo cifsPermissionOf(const json& d) {
+    _HuaweiCIFSSharePermissionInfo p;
+    p.id = text(d, "ID");
+    p.accessName = text(d, "NAME");
+    p.domainType = text(d, "DOMAINTYPE");
+    p.parentId = text(d, "PARENTID");
+    p.permission = text(d, "PERMISSION");
+    p.vstoreId = text(d, "vstoreId");
+    return p;
+}
+
+// The permissions of one share, every page of them.
+template <class Permission>
+bool permissionsOf(TavManageHuawei::Impl& impl, const char* op, const char* resource,
+                   const std::string& shareId, const std::string& vstoreId, std::vector<Permission>& out,
+                   Permission (*fill)(const json&)) {
+    out.clear();
+    Reply r = listScoped(impl, resource, filter("PARENTID", shareId), vstoreId);
+    if (!succeeded(impl, op, r)) {
+        return false;
+    }
+    for (const json& d : r.data) {
+        out.push_back(fill(d));
+    }
+    return true;
+}
+
 }  // namespace
 
 CUboError TavManageHuawei::getFileSystemInfoById(const std::string& fsId, _HuaweiFileSystemsInfo& info,
@@ -199,24 +239,8 @@ bool TavManageHuawei::deleteNFSShare(const std::string& shareId, const std::stri
 bool TavManageHuawei::getNFSSharePermissionsFromParentId(
     std::vector<_HuaweiNFSSharePermissionInfo>& permissions, const std::string& shareId,
     const std::string& vstoreId) {
-    permissions.clear();
-    Reply r = listScoped(*m_impl, "NFS_SHARE_AUTH_CLIENT", filter("PARENTID", shareId), vstoreId);
-    if (!succeeded(*m_impl, "TavManageHuawei::getNFSSharePermissionsFromParentId", r)) {
-        return false;
-    }
-    for (const json& d : r.data) {
-        _HuaweiNFSSharePermissionInfo p;
-        p.id = text(d, "ID");
-        p.accessName = text(d, "NAME");
-        p.accessValue = text(d, "ACCESSVAL");
-        p.sync = text(d, "SYNC");
-        p.allSquash = text(d, "ALLSQUASH");
-        p.rootSquash = text(d, "ROOTSQUASH");
-        p.parentId = text(d, "PARENTID");
-        p.vstoreId = text(d, "vstoreId");
-        permissions.push_back(std::move(p));
-    }
-    return true;
+    return permissionsOf(*m_impl, "TavManageHuawei::getNFSSharePermissionsFromParentId",
+                         "NFS_SHARE_AUTH_CLIENT", shareId, vstoreId, permissions, nfsPermissionOf);
 }
 
 bool TavManageHuawei::addNFSSharePermission(std::string& newId, const std::string& name,
@@ -257,22 +281,8 @@ bool TavManageHuawei::deleteCIFSShare(const std::string& name, const std::string
 bool TavManageHuawei::getCIFSSharePermissionsFromParentId(
     std::vector<_HuaweiCIFSSharePermissionInfo>& permissions, const std::string& shareId,
     const std::string& vstoreId) {
-    permissions.clear();
-    Reply r = listScoped(*m_impl, "CIFS_SHARE_AUTH_CLIENT", filter("PARENTID", shareId), vstoreId);
-    if (!succeeded(*m_impl, "TavManageHuawei::getCIFSSharePermissionsFromParentId", r)) {
-        return false;
-    }
-    for (const json& d : r.data) {
-        _HuaweiCIFSSharePermissionInfo p;
-        p.id = text(d, "ID");
-        p.accessName = text(d, "NAME");
-        p.domainType = text(d, "DOMAINTYPE");
-        p.parentId = text(d, "PARENTID");
-        p.permission = text(d, "PERMISSION");
-        p.vstoreId = text(d, "vstoreId");
-        permissions.push_back(std::move(p));
-    }
-    return true;
+    return permissionsOf(*m_impl, "TavManageHuawei::getCIFSSharePermissionsFromParentId",
+                         "CIFS_SHARE_AUTH_CLIENT", shareId, vstoreId, permissions, cifsPermissionOf);
 }
 
 bool TavManageHuawei::addCIFSSharePermission(std::string& newId, const std::string& name,
