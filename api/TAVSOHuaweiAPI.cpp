@@ -83,16 +83,6 @@ TAVSO_EXPORT int tavso_isSupported(const char* device, TAVSO::SNAP_TYPE, TAVSO::
     return 2;
 }
 
-// [prepare]
-TAVSO_EXPORT int tavso_prepareDevices(TAVSO::SnapInfo** volumes, short count, TAVSO::TAVOSUtil*) {
-    return notAvailable("Huawei-tavso_prepareDevices", volumes, count);
-}
-
-// [snap]
-TAVSO_EXPORT int tavso_snapDevices(TAVSO::SnapInfo** volumes, short count, TAVSO::TAVOSUtil*) {
-    return notAvailable("Huawei-tavso_snapDevices", volumes, count);
-}
-
 // [is-mapped]
 TAVSO_EXPORT int tavso_isMapped(TAVSO::SnapInfo** volumes, short count, TAVSO::TAVOSUtil*) {
     return notAvailable("Huawei-tavso_isMapped", volumes, count);

@@ -141,7 +141,10 @@ bool CHuaweiManager::CreateSnap(const char* name, std::vector<_HM_SnapParams>& s
         for (auto& snap : snaps) {
             bool gone = false;
             std::string id = UboFormat("%u", snap.snapId);
-            DeleteSnap(id.c_str(), snap.snapName.c_str(), gone);
+            if (snap.snapId != 0 && !DeleteSnap(id.c_str(), snap.snapName.c_str(), gone)) {
+                MLog(tag, TAVSO::LOG_ERROR, "[ERROR] Snapshot [%s] (%s) is left on the array inactive: %s",
+                     id.c_str(), snap.snapName.c_str(), m_strLastError.c_str());
+            }
             snap.status.clear();
         }
         m_strLastError = activateError;

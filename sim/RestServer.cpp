@@ -75,6 +75,9 @@ class RestServer::Impl {
             }
             return httplib::Server::HandlerResponse::Unhandled;
         });
+        // Headers and body go out in separate writes: without this each reply waits for the
+        // client's delayed acknowledgement, as no real array's interface does.
+        m_server.set_tcp_nodelay(true);
     }
 
     bool start(std::string& error) {

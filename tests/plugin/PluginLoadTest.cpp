@@ -13,6 +13,7 @@
 #include "platform/TavsoHost.h"
 #include "tests/support/FakeHost.h"
 #include "tests/support/InquiryImage.h"
+#include "tests/support/SnapJobBed.h"
 
 using namespace tavso::test;
 
@@ -106,4 +107,37 @@ TEST(Plugin, IsSupportedOnInquiryImages) {
     EXPECT_EQ(0, isSupported(huawei.c_str(), TAVSO::SNAP_TYPE_DEFAULT, &os, nullptr, 0));
     EXPECT_EQ(2, isSupported(other.c_str(), TAVSO::SNAP_TYPE_DEFAULT, &os, nullptr, 0));
     EXPECT_EQ(1, isSupported(dir.file("missing").c_str(), TAVSO::SNAP_TYPE_DEFAULT, &os, nullptr, 0));
+}
+
+// A one-LUN job as a host runs it: the built library, its own settings store read from the file
+// the environment names, and a simulated array.
+TEST(Plugin, RunsAOneLunSnapshotJob) {
+    SnapJobBed bed;
+    BedArray& array = bed.addArray("2102351234ABCD000001", "V300R006C00");
+    FakeVolume& v = bed.addVolume(array, "lun_a");
+    TempDir dir;
+    const std::string settings = dir.write("settings.conf", bed.settingsText());
+    const char* before = std::getenv("TAVSO_SETTINGS_FILE");
+    const std::string saved = before ? before : "";
+    setenv("TAVSO_SETTINGS_FILE", settings.c_str(), 1);
+
+    Library lib;
+    ASSERT_NE(nullptr, lib.handle) << dlerror();
+    using Batch = int (*)(TAVSO::SnapInfo**, short, TAVSO::TAVOSUtil*);
+    auto prepare = lib.get<Batch>("tavso_prepareDevices");
+    auto snap = lib.get<Batch>("tavso_snapDevices");
+    ASSERT_TRUE(prepare && snap);
+    auto volumes = bed.batch();
+    EXPECT_EQ(0, prepare(volumes.data(), 1, &bed.os));
+    EXPECT_EQ(0, snap(volumes.data(), 1, &bed.os));
+    setenv("TAVSO_SETTINGS_FILE", saved.c_str(), 1);
+
+    EXPECT_EQ((std::vector<int>{0, 1, 5}), v.statuses());
+    const auto snapshots = array.model().copy().snapshots;
+    ASSERT_EQ(1u, snapshots.size());
+    const auto& [id, s] = *snapshots.begin();
+    EXPECT_EQ("Activated", s.running);
+    EXPECT_EQ("3*2102351234ABCD000001*" + std::to_string(bed.luns[0]) + "*" + std::to_string(id) +
+                  "*39*1*lun_a*job_snap*0***",
+              v.metadata(1));
 }
