@@ -312,14 +312,6 @@ Query scope(const std::string& vstoreId, Query q) {
     return q;
 }
 
-ResultStatus notImplemented(const char* what) {
-    return ResultStatus(TavManageHuawei::kNotImplemented, std::string(what) + " is not implemented");
-}
-
-void logNotImplemented(uint64_t jobId, const char* what) {
-    TavDebugLog().PrintJob(jobId, "TavManageHuawei", 2, "%s is not implemented", what);
-}
-
 std::vector<std::string> listText(const std::string& s) {
     std::vector<std::string> out;
     json j = json::parse(s, nullptr, false);
@@ -373,21 +365,6 @@ ResultStatus listed(const Reply& r, const std::string& id, const std::string& mi
         }
     }
     return ResultStatus(static_cast<uint64_t>(kObjectNotFound), missing);
-}
-
-std::string pathSegment(const std::string& v) {
-    static const char* kHex = "0123456789ABCDEF";
-    std::string out;
-    for (unsigned char ch : v) {
-        if (std::isalnum(ch) || (ch != 0 && std::strchr("-._~:", ch))) {
-            out += static_cast<char>(ch);
-        } else {
-            out += '%';
-            out += kHex[ch >> 4];
-            out += kHex[ch & 15];
-        }
-    }
-    return out;
 }
 
 }  // namespace tavrest

@@ -13,6 +13,9 @@ namespace tavso::sim {
 namespace {
 
 const char* kPrefix = "/deviceManager/rest/";
+// cpp-httplib reads no body on GET; the array's file-system and share resources carry their vStore
+// scope there. Such a GET is routed as a POST that remembers its method in this header.
+const char* kMethodHeader = "X-Sim-Method";
 
 struct Session {
     std::string user;
@@ -63,6 +66,15 @@ class RestServer::Impl {
         m_server.Post(pattern, handler);
         m_server.Put(pattern, handler);
         m_server.Delete(pattern, handler);
+        m_server.set_pre_routing_handler([](const httplib::Request& req, httplib::Response&) {
+            if (req.method == "GET" && req.get_header_value<uint64_t>("Content-Length") > 0) {
+                // The request object is the server's own, not a constant one.
+                auto& r = const_cast<httplib::Request&>(req);
+                r.method = "POST";
+                r.headers.emplace(kMethodHeader, "GET");
+            }
+            return httplib::Server::HandlerResponse::Unhandled;
+        });
         // Headers and body go out in separate writes: without this each reply waits for the
         // client's delayed acknowledgement, as no real array's interface does.
         m_server.set_tcp_nodelay(true);
@@ -110,9 +122,14 @@ class RestServer::Impl {
         std::lock_guard<std::mutex> lock(m_mutex);
         return m_requests;
     }
+    std::vector<std::string> bodies() const {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        return m_bodies;
+    }
     void clearRequests() {
         std::lock_guard<std::mutex> lock(m_mutex);
         m_requests.clear();
+        m_bodies.clear();
     }
     int logins() const {
         std::lock_guard<std::mutex> lock(m_mutex);
@@ -128,7 +145,7 @@ class RestServer::Impl {
             return;
         }
         RestCall call;
-        call.method = req.method;
+        call.method = req.has_header(kMethodHeader) ? req.get_header_value(kMethodHeader) : req.method;
         call.path.assign(segments.begin() + 1, segments.end());
         std::string query;
         for (const auto& [k, v] : req.params) {
@@ -151,10 +168,11 @@ class RestServer::Impl {
             }
             return;
         }
-        std::string faultKey = req.method + " " + resource;
+        std::string faultKey = call.method + " " + resource;
         {
             std::lock_guard<std::mutex> lock(m_mutex);
             m_requests.push_back(faultKey + query);
+            m_bodies.push_back(req.body);
             auto it = m_sessions.find(req.get_header_value("iBaseToken"));
             uint64_t now = m_clock.nowMs();
             if (it == m_sessions.end() || now - it->second.lastUseMs > m_options.sessionTtlMs) {
@@ -189,6 +207,7 @@ class RestServer::Impl {
         std::lock_guard<std::mutex> lock(m_mutex);
         // The body is never kept: it holds the password.
         m_requests.push_back("POST /sessions");
+        m_bodies.emplace_back();
         ++m_logins;
         if (!m_model.authenticate(user, password)) {
             reply(res, RestAnswer::fail(restcode::kWrongPassword, "The user name or password is incorrect."));
@@ -212,6 +231,7 @@ class RestServer::Impl {
     void logout(const httplib::Request& req, httplib::Response& res) {
         std::lock_guard<std::mutex> lock(m_mutex);
         m_requests.push_back("DELETE /sessions");
+        m_bodies.emplace_back();
         m_sessions.erase(req.get_header_value("iBaseToken"));
         reply(res, RestAnswer::ok());
     }
@@ -226,6 +246,7 @@ class RestServer::Impl {
     std::map<std::string, Session> m_sessions;
     std::vector<RestFault> m_faults;
     std::vector<std::string> m_requests;
+    std::vector<std::string> m_bodies;  // beside m_requests
     int m_logins = 0;
 };
 
@@ -251,6 +272,9 @@ void RestServer::addFault(RestFault fault) {
 }
 std::vector<std::string> RestServer::requests() const {
     return m_impl->requests();
+}
+std::vector<std::string> RestServer::requestBodies() const {
+    return m_impl->bodies();
 }
 void RestServer::clearRequests() {
     m_impl->clearRequests();

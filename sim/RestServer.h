@@ -46,6 +46,8 @@ class RestServer : public FrontEnd {
     void addFault(RestFault fault);
     // "METHOD /resource?query" of each request after login, in order (login shows as "POST /sessions").
     std::vector<std::string> requests() const;
+    // The body of each request of requests(), "" when it had none (a login's is never kept).
+    std::vector<std::string> requestBodies() const;
     void clearRequests();
     int logins() const;
 
