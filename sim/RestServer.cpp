@@ -57,6 +57,9 @@ std::vector<std::string> split(const std::string& path) {
 // An array keeps a management connection open for many calls; cpp-httplib's default of 5 would
 // make every fifth call pay for a new TLS handshake.
 constexpr size_t kKeepAliveCalls = 1000;
+// Each open connection holds a worker; with fewer workers than a client's concurrent connections
+// (the clone workers share one client) the rest would wait for an idle one to time out.
+constexpr size_t kWorkers = 32;
 
 bool usePem(SSL_CTX& ctx, const TestCertificate& c) {
     BioPtr certBio(BIO_new_mem_buf(c.certPem().data(), static_cast<int>(c.certPem().size())));
@@ -155,6 +158,8 @@ class RestServer::Impl {
         server->Put(pattern, handler);
         server->Delete(pattern, handler);
         server->set_keep_alive_max_count(kKeepAliveCalls);
+        // cpp-httplib takes the queue and deletes it when the server stops.
+        server->new_task_queue = [] { return new httplib::ThreadPool(kWorkers); };
         return server;
     }
 
