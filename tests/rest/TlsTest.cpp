@@ -4,6 +4,8 @@
 
 #include <chrono>
 #include <fstream>
+#include <thread>
+#include <vector>
 
 #include "sim/TestCertificate.h"
 #include "tests/rest/RestFixture.h"
@@ -74,6 +76,34 @@ TEST_F(TlsTest, HttpsSessionsSucceedWithoutVerificationAndWithTheServersAuthorit
         ASSERT_FALSE(session.getLUNInfo(info, std::to_string(lun), kNoVStore).IsError());
         EXPECT_EQ(info.name, "lun_a");
         session.closeSession();
+    }
+}
+
+TEST_F(TlsTest, ConcurrentVerifiedCallsShareOneClient) {
+    // Each thread's call takes a pooled handle with a TLS connection of its own.
+    startServer();
+    uint32_t lun = array.model().addLun("lun_a", 10 * tavso::sim::kSectorsPerGb);
+    use("HW_REST_CA_FILE=" + ownCaFile() + "\n");
+    ASSERT_TRUE(client.createSession(kUser, kPassword, "127.0.0.1")) << client.lastSessionError();
+    constexpr int kThreads = 8;
+    std::vector<std::string> errors(kThreads);
+    std::vector<std::thread> threads;
+    for (int i = 0; i < kThreads; ++i) {
+        threads.emplace_back([&, i] {
+            for (int round = 0; round < 5 && errors[i].empty(); ++round) {
+                _HuaweiLUNInfo info;
+                HuaweiApi::ResultStatus st = client.getLUNInfo(info, std::to_string(lun), kNoVStore);
+                if (st.IsError() || info.name != "lun_a") {
+                    errors[i] = st.GetErrorString() + " [" + info.name + "]";
+                }
+            }
+        });
+    }
+    for (auto& t : threads) {
+        t.join();
+    }
+    for (int i = 0; i < kThreads; ++i) {
+        EXPECT_EQ(errors[i], "") << i;
     }
 }
 
