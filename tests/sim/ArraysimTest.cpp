@@ -143,12 +143,12 @@ TEST(Arraysim, ServesRestOverHttpsBesideTheCliOnOneModel) {
         ScopedSettings settings("[~Dravel]\nHW_REST_PORT=" + std::to_string(ports["a1 rest"]) + "\n" + trust);
         TavManageHuawei client(0);
         ASSERT_TRUE(client.createSession("backup", "Backup@123", "127.0.0.1")) << client.lastSessionError();
-        _HuaweiLUNInfo spec;
-        spec.name = "made_over_rest";
-        spec.storagePoolId = "0";
-        spec.capacity = std::to_string(tavso::sim::kSectorsPerGb);
+        _HuaweiLUNInfo wanted;
+        wanted.name = "made_over_rest";
+        wanted.storagePoolId = "0";
+        wanted.capacity = std::to_string(tavso::sim::kSectorsPerGb);
         std::string id;
-        ASSERT_FALSE(client.createLUN(id, spec).IsError());
+        ASSERT_FALSE(client.createLUN(id, wanted).IsError());
     }
     SshTestClient cli;
     ASSERT_TRUE(cli.open(ports["a1 cli"], "backup", "Backup@123"));
