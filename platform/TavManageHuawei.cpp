@@ -226,6 +226,10 @@ class TavManageHuawei::Impl {
         curl_easy_setopt(h, CURLOPT_TIMEOUT_MS, kCallTimeoutMs);
         curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, appendBody);
         curl_easy_setopt(h, CURLOPT_WRITEDATA, &received);
+        // curl's own account of a failure names the cause (the certificate problem, the refused
+        // address) where its code alone does not.
+        char detail[CURL_ERROR_SIZE] = "";
+        curl_easy_setopt(h, CURLOPT_ERRORBUFFER, detail);
         if (body) {
             curl_easy_setopt(h, CURLOPT_POSTFIELDS, payload.c_str());
             curl_easy_setopt(h, CURLOPT_POSTFIELDSIZE, static_cast<long>(payload.size()));
@@ -243,11 +247,15 @@ class TavManageHuawei::Impl {
         CURLcode rc = curl_easy_perform(h);
         long httpStatus = 0;
         curl_easy_getinfo(h, CURLINFO_RESPONSE_CODE, &httpStatus);
+        curl_easy_setopt(h, CURLOPT_ERRORBUFFER, nullptr);
         // The handle goes back with its connection open for the next call.
         giveBack(std::move(c));
         if (rc != CURLE_OK) {
             r.code = kTransportFailure;
             r.description = std::string("REST call failed: ") + curl_easy_strerror(rc);
+            if (detail[0]) {
+                r.description += std::string(" (") + detail + ")";
+            }
             return r;
         }
         json reply = json::parse(received, nullptr, false);
