@@ -65,6 +65,8 @@ bool startOne(DemoArray& a, uint16_t& cliPort, uint16_t& restPort, std::string& 
     sim::RestOptions restOptions;
     restOptions.port = restPort;
     restOptions.address = a.address;
+    // Plain HTTP keeps the demo free of certificates; the settings say so to the plug-in.
+    restOptions.plainHttp = true;
     a.rest = std::make_unique<sim::RestServer>(a.model, clock(), restOptions);
     if (!a.rest->start(error)) {
         return false;

@@ -226,6 +226,10 @@ class TavManageHuawei::Impl {
         curl_easy_setopt(h, CURLOPT_TIMEOUT_MS, kCallTimeoutMs);
         curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, appendBody);
         curl_easy_setopt(h, CURLOPT_WRITEDATA, &received);
+        // curl's own account of a failure names the cause (the certificate problem, the refused
+        // address) where its code alone does not.
+        char detail[CURL_ERROR_SIZE] = "";
+        curl_easy_setopt(h, CURLOPT_ERRORBUFFER, detail);
         if (body) {
             curl_easy_setopt(h, CURLOPT_POSTFIELDS, payload.c_str());
             curl_easy_setopt(h, CURLOPT_POSTFIELDSIZE, static_cast<long>(payload.size()));
@@ -243,11 +247,15 @@ class TavManageHuawei::Impl {
         CURLcode rc = curl_easy_perform(h);
         long httpStatus = 0;
         curl_easy_getinfo(h, CURLINFO_RESPONSE_CODE, &httpStatus);
+        curl_easy_setopt(h, CURLOPT_ERRORBUFFER, nullptr);
         // The handle goes back with its connection open for the next call.
         giveBack(std::move(c));
         if (rc != CURLE_OK) {
             r.code = kTransportFailure;
             r.description = std::string("REST call failed: ") + curl_easy_strerror(rc);
+            if (detail[0]) {
+                r.description += std::string(" (") + detail + ")";
+            }
             return r;
         }
         json reply = json::parse(received, nullptr, false);
@@ -312,14 +320,6 @@ Query scope(const std::string& vstoreId, Query q) {
     return q;
 }
 
-ResultStatus notImplemented(const char* what) {
-    return ResultStatus(TavManageHuawei::kNotImplemented, std::string(what) + " is not implemented");
-}
-
-void logNotImplemented(uint64_t jobId, const char* what) {
-    TavDebugLog().PrintJob(jobId, "TavManageHuawei", 2, "%s is not implemented", what);
-}
-
 std::vector<std::string> listText(const std::string& s) {
     std::vector<std::string> out;
     json j = json::parse(s, nullptr, false);
@@ -373,21 +373,6 @@ ResultStatus listed(const Reply& r, const std::string& id, const std::string& mi
         }
     }
     return ResultStatus(static_cast<uint64_t>(kObjectNotFound), missing);
-}
-
-std::string pathSegment(const std::string& v) {
-    static const char* kHex = "0123456789ABCDEF";
-    std::string out;
-    for (unsigned char ch : v) {
-        if (std::isalnum(ch) || (ch != 0 && std::strchr("-._~:", ch))) {
-            out += static_cast<char>(ch);
-        } else {
-            out += '%';
-            out += kHex[ch >> 4];
-            out += kHex[ch & 15];
-        }
-    }
-    return out;
 }
 
 }  // namespace tavrest

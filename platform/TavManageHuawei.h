@@ -16,8 +16,6 @@
 class TavManageHuawei {
   public:
     static constexpr const char* kNoVStore = "-12345";
-    // Codes of our own for failures that never reached the array.
-    static constexpr uint64_t kNotImplemented = 0xFFFFFFFFFFFF0001ull;
 
     explicit TavManageHuawei(const uint64_t& jobId);
     ~TavManageHuawei();
@@ -151,7 +149,8 @@ class TavManageHuawei {
     // File systems, their snapshots and shares.
     CUboError getFileSystemInfoById(const std::string& fsId, _HuaweiFileSystemsInfo& info,
                                     const std::string& vstoreId);
-    bool createFileSystemSnapshot(const std::string& fsId, std::string& name, bool wait,
+    // `name` in: the snapshot's name; out: its ID on the array.
+    bool createFileSystemSnapshot(const uint64_t& fsId, std::string& name, bool wait,
                                   const std::string& vstoreId);
     bool deleteFileSystemSnapshot(const std::string& snapshotId, const std::string& vstoreId);
     bool getFileSystemSnapshotInfo(const std::string& snapshotId, _HuaweiSnapshotInfo& info,

@@ -48,8 +48,6 @@ std::string text(const json& obj, const char* key);
 std::string escapeFilterValue(const std::string& v);
 // The query with the vStore scope added, unless the id is empty or "-12345".
 Query scope(const std::string& vstoreId, Query q = {});
-ResultStatus notImplemented(const char* what);
-void logNotImplemented(uint64_t jobId, const char* what);
 // A JSON list held in a text member ("[\"1\",\"2\"]") as its entries.
 std::vector<std::string> listText(const std::string& s);
 // The ID of the first object of `resource` named `name`; none: kObjectNotFound.
@@ -63,7 +61,11 @@ Reply associated(TavManageHuawei::Impl& impl, const std::string& wanted, const c
 // Success when the reply lists an object of ID `id`; else the reply's error, or kObjectNotFound
 // with `missing` as its text.
 ResultStatus listed(const Reply& r, const std::string& id, const std::string& missing);
-// A value as one path segment, so that an id from outside cannot reach another resource.
-std::string pathSegment(const std::string& v);
+// Every entry of a list query, fetched page by page (range=[0-100], [100-200], ...) until a short
+// page; the reply's data is the whole list.
+Reply listRest(TavManageHuawei::Impl& impl, const std::string& resource, const Query& query,
+               const json* body);
+// An identifier as one path segment: "/", "?", "#", "%" and the like cannot leave it.
+std::string pathSegment(const std::string& value);
 
 }  // namespace tavrest

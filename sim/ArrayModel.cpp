@@ -850,6 +850,11 @@ Result ArrayModel::addCloneSecondary(uint32_t cloneId, uint32_t lunId, const std
         return notFound(ObjKind::Lun);
     }
     const Lun& primary = s.luns[c->second.primaryLunId];
+    if (findSecondary(c->second, lunId)) {
+        // Already where the caller wants it; the CLI words it as any other conflict.
+        return Result::fail(Code::AlreadyMember, ObjKind::Lun,
+                            "The operation is prohibited under the current conflict status of the LUN.");
+    }
     if (lunBusyInClone(s, lunId) || inAnyLunGroup(s, lunId) || lun->second.running != "Online" ||
         lun->second.capacity < primary.capacity) {
         return Result::fail(Code::Conflict, ObjKind::Lun,

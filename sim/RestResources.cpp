@@ -1,5 +1,6 @@
 #include "sim/RestResources.h"
 
+#include <cstdio>
 #include <optional>
 #include <utility>
 
@@ -38,19 +39,39 @@ bool inScope(const std::string& objectVStore, const std::string& scope) {
     return scope.empty() || objectVStore == scope;
 }
 
-// A NAME::<value> filter, with "\:" standing for ":".
-std::optional<std::string> nameFilter(const RestCall& call) {
+// A <key>::<value> filter, with "\:" standing for ":".
+std::optional<std::string> filterOf(const RestCall& call, const std::string& key) {
     auto it = call.params.find("filter");
-    if (it == call.params.end() || it->second.compare(0, 6, "NAME::") != 0) {
+    const std::string prefix = key + "::";
+    if (it == call.params.end() || it->second.compare(0, prefix.size(), prefix) != 0) {
         return std::nullopt;
     }
     std::string out;
     const std::string& v = it->second;
-    for (size_t i = 6; i < v.size(); ++i) {
+    for (size_t i = prefix.size(); i < v.size(); ++i) {
         if (v[i] == '\\' && i + 1 < v.size() && v[i + 1] == ':') {
             continue;
         }
         out += v[i];
+    }
+    return out;
+}
+
+std::optional<std::string> nameFilter(const RestCall& call) {
+    return filterOf(call, "NAME");
+}
+
+// The entries a range=[<from>-<to>] parameter asks for; all of them without one.
+json page(const RestCall& call, const json& list) {
+    auto it = call.params.find("range");
+    unsigned long from = 0, to = 0;
+    if (it == call.params.end() || std::sscanf(it->second.c_str(), "[%lu-%lu]", &from, &to) != 2 ||
+        to < from) {
+        return list;
+    }
+    json out = json::array();
+    for (size_t i = from; i < to && i < list.size(); ++i) {
+        out.push_back(list[i]);
     }
     return out;
 }

@@ -68,8 +68,11 @@ std::string str(const nlohmann::json& body, const char* key);
 // The vStore a request works in: the session's for a vStore user, else the one the request names.
 std::string scopeOf(const RestCall& call);
 bool inScope(const std::string& objectVStore, const std::string& scope);
-// A NAME::<value> filter, with "\:" standing for ":".
+// A <key>::<value> filter (NAME, FSID, ...), with "\:" standing for ":".
+std::optional<std::string> filterOf(const RestCall& call, const std::string& key);
 std::optional<std::string> nameFilter(const RestCall& call);
+// The entries of a list that a range=[<from>-<to>] parameter asks for; all without one.
+nlohmann::json page(const RestCall& call, const nlohmann::json& list);
 // A model result as the array's REST answer (codes for not found, exists, in use, ...).
 RestAnswer fromResult(const Result& r);
 

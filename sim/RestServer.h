@@ -1,6 +1,6 @@
-// The simulator's REST front end: the array management interface over HTTP (cpp-httplib) on the
-// same ArrayModel as the CLI server, with session tokens that expire, vStore users, the array's
-// error codes, a small fault plan and a transcript of the requests received.
+// The simulator's REST front end: the array management interface over HTTPS, or plain HTTP on
+// request (cpp-httplib), on the same ArrayModel as the CLI server, with session tokens that expire, vStore
+// users, the array's error codes, a small fault plan and a transcript of the requests received.
 #pragma once
 
 #include <cstdint>
@@ -12,6 +12,7 @@
 #include "platform/TavClock.h"
 #include "sim/ArrayModel.h"
 #include "sim/FrontEnd.h"
+#include "sim/TestCertificate.h"
 
 namespace tavso::sim {
 
@@ -19,6 +20,11 @@ struct RestOptions {
     uint16_t port = 0;                          // 0: any free port
     std::string address = "127.0.0.1";          // a loopback address of the array's own
     uint64_t sessionTtlMs = 30ull * 60 * 1000;  // idle time after which a token is refused
+    bool plainHttp = false;                     // true: no TLS
+    // PEM files of the server certificate (with any chain) and its key; both empty: a certificate
+    // made at start by an authority of its own (certificate()).
+    std::string certFile;
+    std::string keyFile;
 };
 
 // An error code answered on requests whose "METHOD /resource" begins with `prefix`, `times` times.
@@ -46,8 +52,12 @@ class RestServer : public FrontEnd {
     void addFault(RestFault fault);
     // "METHOD /resource?query" of each request after login, in order (login shows as "POST /sessions").
     std::vector<std::string> requests() const;
+    // The body of each request of requests(), "" when it had none (a login's is never kept).
+    std::vector<std::string> requestBodies() const;
     void clearRequests();
     int logins() const;
+    // The certificate made at start; null over plain HTTP or with given certificate files.
+    const TestCertificate* certificate() const;
 
     class Impl;
 

@@ -42,6 +42,32 @@ uint16_t SimArray::cliPort() const {
     return f ? f->port() : 0;
 }
 
+RestServer* SimArray::startRest(const RestOptions& options, std::string* error) {
+    if (RestServer* running = rest()) {
+        return running;
+    }
+    auto server = std::make_unique<RestServer>(m_model, *m_clock, options);
+    std::string why;
+    if (!server->start(why)) {
+        if (error) {
+            *error = why;
+        }
+        return nullptr;
+    }
+    RestServer* started = server.get();
+    m_frontEnds.push_back(std::move(server));
+    return started;
+}
+
+RestServer* SimArray::rest() const {
+    return dynamic_cast<RestServer*>(frontEnd("rest"));
+}
+
+uint16_t SimArray::restPort() const {
+    RestServer* r = rest();
+    return r ? r->port() : 0;
+}
+
 void SimArray::addFrontEnd(std::unique_ptr<FrontEnd> frontEnd) {
     m_frontEnds.push_back(std::move(frontEnd));
 }

@@ -17,6 +17,7 @@
 #include "sim/CliServer.h"
 #include "sim/FaultPlan.h"
 #include "sim/FrontEnd.h"
+#include "sim/RestServer.h"
 #include "sim/Transcript.h"
 
 namespace tavso::sim {
@@ -25,6 +26,8 @@ struct SimArrayOptions {
     std::string name = "array";
     CliOptions cli;
     bool startCli = true;
+    // The REST server's settings when startRest() is given none of its own.
+    RestOptions rest;
     // A user "admin" (password "Admin@123", Super_admin) and a storage pool 0 of 100 TB.
     bool seedDefaults = true;
     // The array's own clock for its delays and time-outs; null: the system clock. Never the
@@ -56,7 +59,14 @@ class SimArray {
     void setFaultPlan(FaultPlan plan) { m_faults.set(std::move(plan)); }
     void setModelFaults(const ModelFaults& f) { m_model.setFaults(f); }
 
-    // Another front end on the same model (the REST server); stopped with the array.
+    // The REST server beside the CLI, on the same model; null with `error` set when it does not
+    // start. A second call returns the running one.
+    RestServer* startRest(const RestOptions& options, std::string* error = nullptr);
+    RestServer* startRest(std::string* error = nullptr) { return startRest(m_options.rest, error); }
+    RestServer* rest() const;
+    uint16_t restPort() const;
+
+    // Another front end on the same model; stopped with the array.
     void addFrontEnd(std::unique_ptr<FrontEnd> frontEnd);
     FrontEnd* frontEnd(const std::string& kind) const;
     CliBackend cliBackend() { return CliBackend{m_model, m_faults, m_transcript, *m_clock}; }

@@ -82,6 +82,7 @@ std::unique_ptr<SimArray> arrayOf(const json& j) {
     SimArrayOptions o;
     o.name = get<std::string>(j, "name", "array");
     o.cli.port = get<uint16_t>(j, "cli_port", 0);
+    o.rest.port = get<uint16_t>(j, "rest_port", 0);
     o.cli.keyboardInteractive = get<bool>(j, "keyboard_interactive", false);
     o.cli.kbdintPrompt = get<std::string>(j, "kbdint_prompt", o.cli.kbdintPrompt);
     o.cli.sessionLimit = get<int>(j, "session_limit", o.cli.sessionLimit);

@@ -1,7 +1,7 @@
 // Simulated arrays from a JSON description (for arraysim and tests), and an array's state as JSON.
 //
-// {"arrays": [{"name": "a1", "cli_port": 0, "keyboard_interactive": false, "kbdint_prompt": "password: ",
-//   "session_limit": 16, "idle_timeout_ms": 1800000, "seed_defaults": true,
+// {"arrays": [{"name": "a1", "cli_port": 0, "rest_port": 0, "keyboard_interactive": false,
+//   "kbdint_prompt": "password: ", "session_limit": 16, "idle_timeout_ms": 1800000, "seed_defaults": true,
 //   "system": {"serial": "...", "name": "...", "product_model": "...", "product_version": "..."},
 //   "users": [{"name": "u", "password": "p", "level": "Admin", "vstore_id": ""}],
 //   "pools": [{"name": "p1", "total_gb": 1024, "free_gb": 1000}],

@@ -189,14 +189,6 @@ TEST_F(LunSnapshotTest, LunCreateRenameDelete) {
     EXPECT_EQ(client.deleteLun(id, kNoVStore).GetCode(), 1077936859u);
 }
 
-TEST_F(LunSnapshotTest, NotYetBuiltOperationsFailClearly) {
-    _HuaweiCloneInfo clone;
-    HuaweiApi::ResultStatus st = client.createClone(clone);
-    EXPECT_TRUE(st.IsError());
-    EXPECT_EQ(st.GetErrorString(), "createClone is not implemented");
-    EXPECT_FALSE(client.deleteNFSShare("1", kNoVStore));
-}
-
 // Sixteen threads on one client: every result must be the thread's own.
 TEST_F(LunSnapshotTest, SixteenThreadsShareOneClient) {
     constexpr int kThreads = 16;

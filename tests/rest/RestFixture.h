@@ -30,6 +30,7 @@ class RestTest : public ::testing::Test {
     void SetUp() override {
         tavso::sim::RestOptions options;
         options.sessionTtlMs = 60000;
+        options.plainHttp = true;
         auto server = std::make_unique<tavso::sim::RestServer>(array.model(), array.clock(), options);
         std::string error;
         ASSERT_TRUE(server->start(error)) << error;

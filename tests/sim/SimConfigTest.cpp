@@ -11,7 +11,7 @@ using namespace tavso::sim;
 
 TEST(SimConfig, BuildsArraysWithObjectsUsersAndFaults) {
     auto config = nlohmann::json::parse(R"({"arrays": [
-        {"name": "a1", "system": {"serial": "2102351234ABCD000009"},
+        {"name": "a1", "rest_port": 18089, "system": {"serial": "2102351234ABCD000009"},
          "users": [{"name": "backup", "password": "pw", "level": "Admin"}],
          "luns": [{"name": "lun_a", "capacity_gb": 10}],
          "faults": {"model": {"refuse_activation": true},
@@ -29,6 +29,7 @@ TEST(SimConfig, BuildsArraysWithObjectsUsersAndFaults) {
     EXPECT_NE(c.command("show lun general").find("lun_a"), std::string::npos);
     EXPECT_TRUE(arrays[0]->model().copy().faults.refuseActivation);
     EXPECT_TRUE(arrays[1]->model().copy().users.empty());
+    EXPECT_EQ(arrays[0]->options().rest.port, 18089);
 
     auto state = stateToJson(arrays[0]->model().copy());
     EXPECT_EQ(state["system"]["serial"], "2102351234ABCD000009");

@@ -134,6 +134,16 @@ TEST_F(SnapJob, TwoArraysOneOverTheCliOneOverRest) {
     EXPECT_TRUE(cli.requests().empty());
 }
 
+TEST_F(SnapJob, RestArrayOverHttps) {
+    bed.restHttps = true;
+    BedArray& a = bed.addArray(kRestArray, kRestFirmware);
+    FakeVolume& v = bed.addVolume(a, "lun_a");
+    ASSERT_EQ(0, bed.prepare());
+    ASSERT_EQ(0, bed.snap());
+    EXPECT_EQ(metadata(kRestArray, bed.luns[0], snapshotId(a, "job_snap"), "lun_a", "job_snap"),
+              v.metadata(1));
+}
+
 TEST_F(SnapJob, TwoVolumesOnOneLunShareOneSnapshot) {
     for (const char* firmware : {kCliFirmware, kRestFirmware}) {
         SnapJobBed job;

@@ -64,6 +64,7 @@ BedArray& SnapJobBed::addArray(const std::string& serial, const std::string& fir
     tavso::sim::RestOptions restOptions;
     restOptions.address = a->address;
     restOptions.port = m_restPort;
+    restOptions.plainHttp = !restHttps;
     auto rest = std::make_unique<tavso::sim::RestServer>(a->sim->model(), a->sim->clock(), restOptions);
     EXPECT_TRUE(rest->start(error)) << error;
     m_restPort = rest->port();
@@ -78,7 +79,8 @@ BedArray& SnapJobBed::addArray(const std::string& serial, const std::string& fir
 
 std::string SnapJobBed::settingsText() const {
     return "[~Dravel]\nHW_CLI_PORT=" + std::to_string(m_cliPort) +
-           "\nHW_REST_PORT=" + std::to_string(m_restPort) + "\nHW_REST_SCHEME=http\n" + m_extraSettings;
+           "\nHW_REST_PORT=" + std::to_string(m_restPort) + "\n" +
+           (restHttps ? "" : "HW_REST_SCHEME=http\n") + m_extraSettings;
 }
 
 void SnapJobBed::setSettings(const std::string& lines) {

@@ -76,6 +76,8 @@ class SnapJobBed {
     std::vector<uint32_t> luns;  // the LUN of each volume
     std::vector<std::unique_ptr<BedArray>> arrays;
     tavso::FakeClock clock;
+    // Set before the first addArray: REST over HTTPS (the client's default) instead of plain HTTP.
+    bool restHttps = false;
 
   private:
     FakeVolume& volumeFor(BedArray& array, uint32_t lunId, const std::string& snapName);
