@@ -57,6 +57,9 @@ class RestServer::Impl {
   public:
     Impl(ArrayModel& model, Clock& clock, RestOptions options)
         : m_model(model), m_clock(clock), m_options(options) {
+        // Headers and body go out as separate writes: without this each reply waits for a
+        // delayed acknowledgement.
+        m_server.set_tcp_nodelay(true);
         auto handler = [this](const httplib::Request& req, httplib::Response& res) { handle(req, res); };
         const std::string pattern = std::string(kPrefix) + ".*";
         m_server.Get(pattern, handler);
