@@ -314,8 +314,23 @@ TEST_F(CliSession, CliExitEndsTheSession) {
     EXPECT_EQ(result, "");
     clitest::ClearLines();
     EXPECT_FALSE(Run(cli, "show lun general"));
+    EXPECT_EQ(m_error, "The CLI session to the array is closed");
     EXPECT_TRUE(clitest::AnyLineContains("[CLI found disconnected. ...]"));
     EXPECT_EQ(sim.CountCommand("show lun general"), 1);
+}
+
+// The operations report the session's error text to the host: a "cli exit." in place of the
+// answer must give one.
+TEST_F(CliSession, CliExitInsteadOfAnAnswerFailsWithAReason) {
+    SimCli sim;
+    FaultPlan plan;
+    plan.exitAfterCommands = 1;
+    sim.SetPlan(plan);
+    CHuaweiCli cli;
+    ASSERT_TRUE(Init(cli, sim.Params())) << m_error;
+    ASSERT_TRUE(Run(cli, "show system general")) << m_error;
+    EXPECT_FALSE(Run(cli, "show lun general"));
+    EXPECT_EQ(m_error, "The array closed the CLI session (cli exit.) instead of answering");
 }
 
 TEST_F(CliSession, TooManySessionsAtLogin) {
