@@ -102,6 +102,7 @@ bool parse(int argc, char** argv, Options& o) {
             o.watchdogSeconds = static_cast<unsigned>(n);
         } else if (key == "--verbose") {
             o.verbose = true;
+            o.shape.keepLogs = true;
         } else {
             fprintf(stderr,
                     "usage: %s [--seed=N] [--count=K] [--arrays=A] [--volumes=V] [--jobs=J] "

@@ -331,7 +331,7 @@ JobOutcome EnduranceJob::run() {
                                " snapped of " + std::to_string(out.volumes));
     }
     out.faultPlans = m_plans;
-    if (!out.failures.empty()) {
+    if (!out.failures.empty() || m_shape.keepLogs) {
         for (size_t v = 0; v < m_bed.volumes.size(); ++v) {
             for (const auto& line : m_bed.volumes[v]->logs()) {
                 out.logs.push_back("v" + std::to_string(v) + " [" + std::to_string(line.level) + "] " + line.tag +

@@ -16,6 +16,7 @@ struct JobShape {
     unsigned arrays = 4;
     unsigned volumesPerArray = 8;  // with faults: at most this many; without: exactly
     bool faults = true;
+    bool keepLogs = false;  // keep every volume's log lines even when the job passes
 };
 
 // What a job found; a failure names the invariant and the volume or array it concerns.
