@@ -120,7 +120,10 @@ void drawRestFaults(Draw& draw, tavso::sim::RestServer& rest, std::string& text)
         tavso::sim::RestFault f;
         f.prefix = draw.pick(kRestPrefixes);
         f.code = draw.pick(kRestCodes);
+        // Arrays do answer errors without a description now and then.
+        const bool bare = draw.chance(20);
         f.description = f.code == -401 ? "The user is not logged in or the session has expired."
+                        : bare         ? ""
                                        : "Injected error " + std::to_string(f.code);
         f.times = static_cast<int>(draw.between(1, 3));
         text += " rest[" + f.prefix + "] " + std::to_string(f.code) + " x" + std::to_string(f.times);
@@ -334,8 +337,8 @@ JobOutcome EnduranceJob::run() {
     if (!out.failures.empty() || m_shape.keepLogs) {
         for (size_t v = 0; v < m_bed.volumes.size(); ++v) {
             for (const auto& line : m_bed.volumes[v]->logs()) {
-                out.logs.push_back("v" + std::to_string(v) + " [" + std::to_string(line.level) + "] " + line.tag +
-                                   ": " + line.message());
+                out.logs.push_back("v" + std::to_string(v) + " [" + std::to_string(line.level) + "] " +
+                                   line.tag + ": " + line.message());
             }
         }
     }
