@@ -8,6 +8,23 @@
 
 namespace tavso::endurance {
 
+// Random choices from the job's seeded generator.
+class Draw {
+  public:
+    explicit Draw(std::mt19937_64& rng) : m_rng(rng) {}
+    // 0 .. n-1
+    unsigned below(unsigned n) { return n ? static_cast<unsigned>(m_rng() % n) : 0; }
+    unsigned between(unsigned lo, unsigned hi) { return lo + below(hi - lo + 1); }
+    bool chance(unsigned percent) { return below(100) < percent; }
+    template <typename T, size_t N>
+    const T& pick(const T (&items)[N]) {
+        return items[below(N)];
+    }
+
+  private:
+    std::mt19937_64& m_rng;
+};
+
 namespace {
 
 using tavso::test::BedArray;
@@ -31,22 +48,6 @@ const char* const kCliPatterns[] = {"",
 const char* const kRestPrefixes[] = {
     "", "GET /system", "GET /lun", "POST /snapshot", "POST /snapshot/activate", "DELETE /snapshot"};
 const int64_t kRestCodes[] = {-401, 1077949006, 50331651, 1077948996, 1077936859};
-
-class Draw {
-  public:
-    explicit Draw(std::mt19937_64& rng) : m_rng(rng) {}
-    // 0 .. n-1
-    unsigned below(unsigned n) { return n ? static_cast<unsigned>(m_rng() % n) : 0; }
-    unsigned between(unsigned lo, unsigned hi) { return lo + below(hi - lo + 1); }
-    bool chance(unsigned percent) { return below(100) < percent; }
-    template <typename T, size_t N>
-    const T& pick(const T (&items)[N]) {
-        return items[below(N)];
-    }
-
-  private:
-    std::mt19937_64& m_rng;
-};
 
 std::string describe(const tavso::sim::CliFault& f) {
     std::string d = "cli[" + f.pattern + "]";
@@ -165,6 +166,25 @@ bool loggedAny(const FakeVolume& v, std::initializer_list<const char*> fragments
     return false;
 }
 
+// True when the volume ended with status `done`. Any other end must be `failed`, with an error of
+// the table and a text (or no error at all where `mayLackCode`).
+bool endedWell(const FakeVolume& v, const std::string& who, int done, int failed,
+               std::initializer_list<int> table, bool mayLackCode, std::vector<std::string>& failures) {
+    const int status = v.status();
+    if (status == done) {
+        return true;
+    }
+    if (status != failed) {
+        failures.push_back(who + ": status " + std::to_string(status));
+        return false;
+    }
+    if (v.errors().empty() && !mayLackCode) {
+        failures.push_back(who + ": failed without an error");
+    }
+    checkErrors(v, who, table, failures);
+    return false;
+}
+
 }  // namespace
 
 void findSecrets(const std::vector<std::string>& passwords, const std::string& where, const std::string& text,
@@ -240,7 +260,7 @@ std::string EnduranceJob::volumeName(size_t v) const {
            m_bed.arrays[m_arrayOf[v]]->serial + ", LUN " + std::to_string(m_bed.luns[v]) + ")";
 }
 
-void EnduranceJob::drawPrepareFaults() {
+void EnduranceJob::drawFaults(bool snap) {
     if (!m_shape.faults) {
         return;
     }
@@ -248,54 +268,48 @@ void EnduranceJob::drawPrepareFaults() {
     for (size_t a = 0; a < m_info.size(); ++a) {
         BedArray& array = *m_bed.arrays[a];
         std::string text;
-        // Every array is asked for its firmware over the CLI at prepare, whatever it runs later.
+        // At prepare every array is asked for its firmware over the CLI, whatever it runs later;
+        // a new plan for the snap starts its counters afresh.
         if (draw.chance(60)) {
             array.sim->setFaultPlan(drawCliPlan(draw, text));
+        } else if (snap) {
+            array.sim->setFaultPlan({});
         }
         if (draw.chance(50)) {
             drawRestFaults(draw, *array.rest, text);
         }
-        m_plans[a] += " prepare:" + (text.empty() ? std::string(" none") : text);
+        if (snap) {
+            drawSnapModelFaults(draw, a, text);
+        }
+        m_plans[a] += (snap ? " snap:" : " prepare:") + (text.empty() ? std::string(" none") : text);
     }
 }
 
-void EnduranceJob::drawSnapFaults() {
-    if (!m_shape.faults) {
-        return;
+void EnduranceJob::drawSnapModelFaults(Draw& draw, size_t a, std::string& text) {
+    BedArray& array = *m_bed.arrays[a];
+    if (draw.chance(15)) {
+        // A pause long enough for the array to forget every session.
+        array.rest->expireSessions();
+        text += " sessions-expired";
     }
-    Draw draw(m_rng);
-    for (size_t a = 0; a < m_info.size(); ++a) {
-        BedArray& array = *m_bed.arrays[a];
-        std::string text;
-        array.sim->setFaultPlan(draw.chance(60) ? drawCliPlan(draw, text) : tavso::sim::FaultPlan{});
-        if (draw.chance(50)) {
-            drawRestFaults(draw, *array.rest, text);
+    tavso::sim::ModelFaults model;
+    for (size_t v = 0; v < m_arrayOf.size(); ++v) {
+        if (m_arrayOf[v] == a && draw.chance(8)) {
+            model.snapshotFailures[m_bed.luns[v]] = "The LUN is faulty.";
+            text += " lun-" + std::to_string(m_bed.luns[v]) + "-fails";
         }
-        if (draw.chance(15)) {
-            // A pause long enough for the array to forget every session.
-            array.rest->expireSessions();
-            text += " sessions-expired";
-        }
-        tavso::sim::ModelFaults model;
-        for (size_t v = 0; v < m_arrayOf.size(); ++v) {
-            if (m_arrayOf[v] == a && draw.chance(8)) {
-                model.snapshotFailures[m_bed.luns[v]] = "The LUN is faulty.";
-                text += " lun-" + std::to_string(m_bed.luns[v]) + "-fails";
-            }
-        }
-        if (draw.chance(10)) {
-            model.refuseActivation = true;
-            text += " refuse-activation";
-        }
-        array.sim->setModelFaults(model);
-        m_plans[a] += " snap:" + (text.empty() ? std::string(" none") : text);
     }
+    if (draw.chance(10)) {
+        model.refuseActivation = true;
+        text += " refuse-activation";
+    }
+    array.sim->setModelFaults(model);
 }
 
 JobOutcome EnduranceJob::run() {
     JobOutcome out;
     out.volumes = static_cast<unsigned>(m_bed.volumes.size());
-    drawPrepareFaults();
+    drawFaults(false);
     const int prepared = m_bed.prepare();
     checkPrepare(out);
     std::vector<size_t> ready;
@@ -312,7 +326,7 @@ JobOutcome EnduranceJob::run() {
                                std::to_string(m_bed.volumes.size()) + " prepared");
     }
     if (!ready.empty()) {
-        drawSnapFaults();
+        drawFaults(true);
         std::vector<TAVSO::SnapInfo*> batch;
         for (size_t v : ready) {
             batch.push_back(m_bed.volumes[v].get());
@@ -350,19 +364,11 @@ void EnduranceJob::checkPrepare(JobOutcome& out) {
         FakeVolume& volume = *m_bed.volumes[v];
         BedArray& array = *m_bed.arrays[m_arrayOf[v]];
         const std::string who = volumeName(v) + " after prepare";
-        const int status = volume.status();
-        if (status == 2) {
-            // No code of prepare's own when the device or the array's parameters are unknown
-            // (the parameter loader reports 62005 itself).
-            if (volume.errors().empty() && !loggedAny(volume, {"Failed to get Huawei Array name",
-                                                               "Failed to get Huawei Array Prameters"})) {
-                out.failures.push_back(who + ": failed without an error");
-            }
-            checkErrors(volume, who, {62005, 62008}, out.failures);
-            continue;
-        }
-        if (status != 1) {
-            out.failures.push_back(who + ": status " + std::to_string(status));
+        // No code of prepare's own when the device or the array's parameters are unknown (the
+        // parameter loader reports 62005 itself).
+        const bool mayLackCode =
+            loggedAny(volume, {"Failed to get Huawei Array name", "Failed to get Huawei Array Prameters"});
+        if (!endedWell(volume, who, 1, 2, {62005, 62008}, mayLackCode, out.failures)) {
             continue;
         }
         if (!volume.errors().empty()) {
@@ -392,16 +398,7 @@ void EnduranceJob::checkSnap(const std::vector<size_t>& ready, JobOutcome& out) 
         FakeVolume& volume = *m_bed.volumes[v];
         BedArray& array = *m_bed.arrays[m_arrayOf[v]];
         const std::string who = volumeName(v) + " after snap";
-        const int status = volume.status();
-        if (status == 6) {
-            if (volume.errors().empty()) {
-                out.failures.push_back(who + ": failed without an error");
-            }
-            checkErrors(volume, who, {60001, 62005}, out.failures);
-            continue;
-        }
-        if (status != 5) {
-            out.failures.push_back(who + ": status " + std::to_string(status));
+        if (!endedWell(volume, who, 5, 6, {60001, 62005}, false, out.failures)) {
             continue;
         }
         ++out.snapped;

@@ -30,6 +30,8 @@ struct JobOutcome {
     std::vector<std::string> logs;        // every volume's log lines, kept when the job failed
 };
 
+class Draw;
+
 class EnduranceJob {
   public:
     // `index` numbers the job within its round: its arrays listen on 127.0.<index + 1>.n.
@@ -49,8 +51,8 @@ class EnduranceJob {
     };
 
     void addVolumes();
-    void drawPrepareFaults();
-    void drawSnapFaults();
+    void drawFaults(bool snap);
+    void drawSnapModelFaults(Draw& draw, size_t array, std::string& text);
     void checkPrepare(JobOutcome& out);
     void checkSnap(const std::vector<size_t>& snapped, JobOutcome& out);
     void checkArrays(JobOutcome& out);
