@@ -2,8 +2,9 @@
 JOBS ?= 2
 CMAKE_FLAGS ?=
 FUZZ_SECONDS ?= 20
+ENDURANCE_SEEDS ?= 300
 
-.PHONY: all deps build test test-asan test-tsan fuzz demo bench format clean
+.PHONY: all deps build test test-asan test-tsan fuzz demo bench endurance format clean
 
 all: build
 
@@ -44,6 +45,11 @@ fuzz: deps build-fuzz/CMakeCache.txt
 
 demo: build
 	./build/host/tavso-host demo
+
+endurance: deps build/CMakeCache.txt
+	cmake --build build -j $(JOBS) --target endurance tavso_huawei
+	./build/tests/endurance/endurance --seed=1 --count=$(ENDURANCE_SEEDS) --arrays=6 --volumes=12 --jobs=3 \
+	  --load=full --watchdog=1800
 
 bench: build
 	@for b in build/bench/*; do [ -x "$$b" ] && [ -f "$$b" ] && "$$b"; done

@@ -29,7 +29,9 @@ double msSince(std::chrono::steady_clock::time_point start) {
 }
 
 Phase runJob(int arrays, int lunsPerArray, const char* firmware, uint64_t commandDelayMs) {
-    tavso::test::SnapJobBed bed(false);
+    tavso::test::BedOptions options;
+    options.installClock = false;  // timed for real
+    tavso::test::SnapJobBed bed(options);
     for (int a = 0; a < arrays; ++a) {
         char serial[32];
         std::snprintf(serial, sizeof serial, "21023512340000%06d", a + 1);

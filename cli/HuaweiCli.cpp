@@ -85,8 +85,16 @@ bool CHuaweiCli::ExecuteCommandSSH(const char* command, char** result, uint32_t*
     bool busy = false;
     for (int attempts = 0; attempts < kBusyAttempts;) {
         m_strLastResult.clear();
+        const bool wasDisconnected = m_bDisconnected;
         if (!TavHuaweiSSHChannel::ExecuteCommand(m_strLastCommand, m_strLastResult, error) ||
             m_strLastResult.empty()) {
+            // Every failure carries a reason: the operations hand it to the host as the error text.
+            if (error.empty()) {
+                error = wasDisconnected ? "The CLI session to the array is closed"
+                        : m_bDisconnected
+                            ? "The array closed the CLI session (cli exit.) instead of answering"
+                            : "The array sent no reply to the command";
+            }
             return false;
         }
         busy = m_strLastResult.find(kBusy) != std::string::npos;

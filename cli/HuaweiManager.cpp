@@ -86,8 +86,23 @@ bool CHuaweiManager::CreateSnap(const char* name, std::vector<_HM_SnapParams>& s
     }
     std::string command = "create snapshot general lun_id_list=" + ids + " name=" + name;
     m_strLastError.clear();
+    // With several LUNs the array appends the position in the list as four digits to the name.
+    auto nameAt = [&](unsigned long long position) {
+        return snaps.size() == 1 ? std::string(name) : UboFormat("%s%04llu", name, position);
+    };
+    // A snapshot whose ID is unknown cannot be activated or taken away again: say so, by name.
+    auto leftBehind = [&](const _HM_SnapParams& snap, unsigned long long position, const char* how) {
+        MLog(tag, TAVSO::LOG_ERROR, "[ERROR] Snapshot (%s) of LUN [%u] %s left on the array inactive: %s",
+             nameAt(position).c_str(), snap.sourceId, how, m_strLastError.c_str());
+    };
     std::string reply;
     if (!RunCommand(Str(command), reply)) {
+        // A busy array ran nothing; any other lost reply may follow a batch that was made.
+        if (!contains(m_strLastError, "The system is busy")) {
+            for (size_t i = 0; i < snaps.size(); ++i) {
+                leftBehind(snaps[i], i, "may be");
+            }
+        }
         return false;
     }
 
@@ -105,18 +120,19 @@ bool CHuaweiManager::CreateSnap(const char* name, std::vector<_HM_SnapParams>& s
     reply.clear();
     m_strLastError.clear();
 
-    // With several LUNs the array appends the position in the list as four digits to the name.
     unsigned long long position = 0;
+    std::string lookupError;
     for (auto& snap : snaps) {
         if (snap.status == kSnapSuccess) {
-            std::string snapName =
-                snaps.size() == 1 ? std::string(name) : UboFormat("%s%04llu", name, position);
+            std::string snapName = nameAt(position);
             unsigned int id = 0;
             if (GetSnapIDbyName(snapName, id, true) && id != 0) {
                 snap.status = kSnapIdSuccess;
                 snap.snapId = id;
                 snap.snapName = snapName;
             } else {
+                lookupError = m_strLastError;
+                leftBehind(snap, position, "is");
                 snap.status = kSnapIdFailed;
                 snap.snapId = 0;
                 snap.snapName.clear();
@@ -133,6 +149,13 @@ bool CHuaweiManager::CreateSnap(const char* name, std::vector<_HM_SnapParams>& s
             }
             activateIds += UboFormat("%u", snap.snapId);
         }
+    }
+    if (activateIds.empty()) {
+        // Not one ID could be read: there is nothing to activate, and an empty list is no command.
+        m_strLastError = lookupError.empty() ? std::string(kSnapIdFailed) : lookupError;
+        MLog(tag, TAVSO::LOG_ERROR, "[ERROR] No snapshot ID of [%s] could be read: %s", command.c_str(),
+             m_strLastError.c_str());
+        return false;
     }
     if (!ActivateSnap(activateIds)) {
         // Never leave inactive snapshots of a failed batch behind.

@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <cctype>
+#include <cstdlib>
 #include <cstring>
 #include <mutex>
 #include <nlohmann/json.hpp>
@@ -264,9 +265,22 @@ class TavManageHuawei::Impl {
             r.description = "Unexpected reply (HTTP " + std::to_string(httpStatus) + ")";
             return r;
         }
+        // Read without assumptions on the members' types: an odd reply must fail the call, not
+        // throw through the caller.
         const json& err = reply["error"];
-        r.code = err.value("code", static_cast<int64_t>(kBadReply));
-        r.description = err.value("description", std::string());
+        const auto code = err.is_object() ? err.find("code") : err.end();
+        if (code == err.end() || !(code->is_number_integer() || code->is_string())) {
+            r.code = kBadReply;
+            r.description = "Unexpected reply (HTTP " + std::to_string(httpStatus) + ")";
+            return r;
+        }
+        r.code = code->is_string() ? std::strtoll(code->get<std::string>().c_str(), nullptr, 10)
+                                   : code->get<int64_t>();
+        r.description = text(err, "description");
+        if (r.code != 0 && r.description.empty()) {
+            // The caller hands the text on to the host as the reason of a failure.
+            r.description = "The array answered error " + std::to_string(r.code);
+        }
         if (reply.contains("data")) {
             r.data = reply["data"];
         }

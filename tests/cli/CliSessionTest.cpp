@@ -37,6 +37,13 @@ class CliSession : public ::testing::Test {
         return ok;
     }
     // Runs a command; the result text ("" when none) goes to m_result.
+    // A session whose array answers its next command with "cli exit.".
+    bool ExitAfterOneCommand(SimCli& sim, CHuaweiCli& cli) {
+        FaultPlan plan;
+        plan.exitAfterCommands = 1;
+        sim.SetPlan(plan);
+        return Init(cli, sim.Params()) && Run(cli, "show system general");
+    }
     bool Run(CHuaweiCli& cli, const std::string& command) {
         char* out = nullptr;
         uint32_t size = 0;
@@ -303,19 +310,26 @@ TEST_F(CliSession, DroppedConnectionEndsTheReadAtOnce) {
 
 TEST_F(CliSession, CliExitEndsTheSession) {
     SimCli sim;
-    FaultPlan plan;
-    plan.exitAfterCommands = 1;
-    sim.SetPlan(plan);
     CHuaweiCli cli;
-    ASSERT_TRUE(Init(cli, sim.Params())) << m_error;
-    ASSERT_TRUE(Run(cli, "show system general")) << m_error;
+    ASSERT_TRUE(ExitAfterOneCommand(sim, cli));
     std::string result, error;
     EXPECT_TRUE(cli.TavHuaweiSSHChannel::ExecuteCommand("show lun general", result, error)) << error;
     EXPECT_EQ(result, "");
     clitest::ClearLines();
     EXPECT_FALSE(Run(cli, "show lun general"));
+    EXPECT_EQ(m_error, "The CLI session to the array is closed");
     EXPECT_TRUE(clitest::AnyLineContains("[CLI found disconnected. ...]"));
     EXPECT_EQ(sim.CountCommand("show lun general"), 1);
+}
+
+// The operations report the session's error text to the host: a "cli exit." in place of the
+// answer must give one.
+TEST_F(CliSession, CliExitInsteadOfAnAnswerFailsWithAReason) {
+    SimCli sim;
+    CHuaweiCli cli;
+    ASSERT_TRUE(ExitAfterOneCommand(sim, cli));
+    EXPECT_FALSE(Run(cli, "show lun general"));
+    EXPECT_EQ(m_error, "The array closed the CLI session (cli exit.) instead of answering");
 }
 
 TEST_F(CliSession, TooManySessionsAtLogin) {

@@ -125,6 +125,53 @@ TEST_F(HuaweiManagerTest, RefusedActivationLeavesNothingBehind) {
     EXPECT_EQ(CountPrefix("delete snapshot snapshot_id_list="), 3);
 }
 
+// A batch whose snapshots are made but cannot be found again (the connection is lost on the way)
+// leaves them inactive on the array: no empty activation goes out, and each is named as left
+// behind, so that somebody can clear them.
+TEST_F(HuaweiManagerTest, SnapshotsOfALostBatchAreNamedAsLeftBehind) {
+    struct Case {
+        const char* what;
+        tavso::sim::CliFault fault;
+    };
+    tavso::sim::CliFault lookupLost;
+    lookupLost.pattern = "^show snapshot";
+    lookupLost.dropBeforeReply = true;
+    tavso::sim::CliFault lookupBusy;
+    lookupBusy.pattern = "^show snapshot";
+    lookupBusy.busy = 1000;
+    tavso::sim::CliFault createLost;
+    createLost.pattern = "^create snapshot";
+    createLost.dropBeforeReply = true;
+    for (const Case& c : {Case{"ID lookup lost", lookupLost}, Case{"ID lookup busy", lookupBusy},
+                          Case{"create reply lost", createLost}}) {
+        SCOPED_TRACE(c.what);
+        m_sim.Model().with([](tavso::sim::ArrayState& s) { s.snapshots.clear(); });
+        tavso::sim::FaultPlan plan;
+        plan.rules.push_back(c.fault);
+        m_sim.SetPlan(plan);
+        clitest::ClearLines();
+        CHuaweiManager manager;
+        ASSERT_TRUE(manager.Init(&m_cs, m_sim.Params(), CaptureLog, nullptr));
+        auto snaps = Request(2);
+        EXPECT_FALSE(manager.CreateSnap("job1", snaps));
+        EXPECT_FALSE(std::string(manager.GetLastErrorString()).empty());
+        EXPECT_EQ(m_sim.CountCommand("change snapshot activate snapshot_id_list="), 0);
+        for (const auto& s : snaps) {
+            EXPECT_NE(s.status, "Snap ID Success");
+        }
+        ASSERT_EQ(Snapshots().size(), 2u);
+        for (const char* name : {"(job10000)", "(job10001)"}) {
+            bool named = false;
+            for (const auto& line : clitest::Lines()) {
+                named = named || (line.text.find(name) != std::string::npos &&
+                                  line.text.find("left on the array inactive") != std::string::npos);
+            }
+            EXPECT_TRUE(named) << name;
+        }
+        manager.Uninitialize();
+    }
+}
+
 TEST_F(HuaweiManagerTest, VerifyArrayAndLun) {
     ASSERT_TRUE(Init());
     std::string serial = m_sim.Model().system().serial;

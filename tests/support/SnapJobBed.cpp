@@ -33,8 +33,11 @@ std::vector<std::string> BedArray::snapshots() const {
     return out;
 }
 
-SnapJobBed::SnapJobBed(bool fakeClock) {
-    if (fakeClock) {
+SnapJobBed::SnapJobBed() : SnapJobBed(BedOptions{}) {}
+
+SnapJobBed::SnapJobBed(BedOptions options)
+    : m_options(std::move(options)), m_cliPort(m_options.cliPort), m_restPort(m_options.restPort) {
+    if (m_options.installClock) {
         m_useClock = std::make_unique<tavso::ScopedClock>(clock);
     }
 }
@@ -48,7 +51,7 @@ SnapJobBed::~SnapJobBed() {
 BedArray& SnapJobBed::addArray(const std::string& serial, const std::string& firmware) {
     auto a = std::make_unique<BedArray>();
     a->serial = serial;
-    a->address = "127.0.0." + std::to_string(arrays.size() + 1);
+    a->address = m_options.addressPrefix + std::to_string(arrays.size() + 1);
     tavso::sim::SimArrayOptions options;
     options.name = serial;
     options.cli.address = a->address;
@@ -86,7 +89,9 @@ std::string SnapJobBed::settingsText() const {
 void SnapJobBed::setSettings(const std::string& lines) {
     m_extraSettings = lines;
     m_settings.reset();
-    m_settings = std::make_unique<ScopedSettings>(settingsText());
+    if (m_options.installSettings) {
+        m_settings = std::make_unique<ScopedSettings>(settingsText());
+    }
 }
 
 std::string SnapJobBed::credentialsText(const std::string& name, const BedArray& array,

@@ -37,10 +37,21 @@ struct BedArray {
     std::vector<std::string> snapshots() const;
 };
 
+// Several beds can run jobs at once in one process when they share what is process-wide: the
+// plug-in's clock, the settings store and so the two ports. Such beds install neither; the caller
+// installs one clock and the settings of the first bed for all of them.
+struct BedOptions {
+    bool installClock = true;
+    bool installSettings = true;
+    std::string addressPrefix = "127.0.0.";  // array n (from 1) listens on <prefix><n>
+    uint16_t cliPort = 0;                    // 0: the first array's server picks one
+    uint16_t restPort = 0;
+};
+
 class SnapJobBed {
   public:
-    // The plug-in runs on a fake clock (no real waits) unless a caller times it for real.
-    explicit SnapJobBed(bool fakeClock = true);
+    SnapJobBed();
+    explicit SnapJobBed(BedOptions options);
     ~SnapJobBed();
 
     // An array whose firmware decides the transport ("V300R006C00": CLI, others: REST).
@@ -66,6 +77,8 @@ class SnapJobBed {
 
     // The [~Dravel] settings text in force, for a plug-in loaded with its own settings store.
     std::string settingsText() const;
+    uint16_t cliPort() const { return m_cliPort; }
+    uint16_t restPort() const { return m_restPort; }
 
     std::vector<TAVSO::SnapInfo*> batch();
     int prepare();
@@ -84,12 +97,13 @@ class SnapJobBed {
     std::string credentialsText(const std::string& name, const BedArray& array, const std::string& user,
                                 const std::string& password, int engineId) const;
 
+    BedOptions m_options;
     std::unique_ptr<tavso::ScopedClock> m_useClock;
     TempDir m_dir;
     std::unique_ptr<ScopedSettings> m_settings;
     std::string m_extraSettings;
-    uint16_t m_cliPort = 0;
-    uint16_t m_restPort = 0;
+    uint16_t m_cliPort;
+    uint16_t m_restPort;
     std::vector<std::pair<std::string, std::string>> m_volumeCredentials;
 };
 
