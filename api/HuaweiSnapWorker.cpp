@@ -93,8 +93,9 @@ void rollBack(GroupRequest& request, TavManageHuawei& rest, const std::string& v
             HuaweiApi::ResultStatus d = rest.deleteLUNSnapshot(std::to_string(entry.snapId), vstore);
             if (d.IsError()) {
                 Log(kTag, first, TAVSO::LOG_ERROR,
-                    "[ERROR] Snapshot [%u] (%s) of LUN [%u] is left on the array inactive: %s", entry.snapId,
-                    entry.snapName.c_str(), entry.sourceId, d.GetErrorString().c_str());
+                    "[ERROR] Snapshot [%u] (%s) of LUN [%u] could not be deleted and is left on the array: "
+                    "%s",
+                    entry.snapId, entry.snapName.c_str(), entry.sourceId, d.GetErrorString().c_str());
             }
         }
         entry.status = why;

@@ -165,7 +165,8 @@ bool CHuaweiManager::CreateSnap(const char* name, std::vector<_HM_SnapParams>& s
             bool gone = false;
             std::string id = UboFormat("%u", snap.snapId);
             if (snap.snapId != 0 && !DeleteSnap(id.c_str(), snap.snapName.c_str(), gone)) {
-                MLog(tag, TAVSO::LOG_ERROR, "[ERROR] Snapshot [%s] (%s) is left on the array inactive: %s",
+                MLog(tag, TAVSO::LOG_ERROR,
+                     "[ERROR] Snapshot [%s] (%s) could not be deleted and is left on the array: %s",
                      id.c_str(), snap.snapName.c_str(), m_strLastError.c_str());
             }
             snap.status.clear();
