@@ -177,16 +177,23 @@ TEST(SnapJobRefusals, FailOnlyWhatTheArrayRefused) {
             }
             a.sim->setModelFaults(faults);
             EXPECT_EQ(wholeBatch ? 1 : 2, job.snap());
+            // The array's own reason reaches the host: the batch's status text, or the activation error.
+            const bool cli = std::string(firmware) == kCliFirmware;
+            const std::string reason =
+                !wholeBatch
+                    ? (cli ? "Snapshot creation failure" : "The LUN is faulty.")
+                    : (cli ? "[ERROR]Error: The snapshot activation failed.\r\nSuggestion: Check the input "
+                             "and try again.\r\n"
+                           : "The snapshot activation failed.");
             for (size_t i = 0; i < 2; ++i) {
                 FakeVolume& v = *job.volumes[i];
                 if (i == 0 && !wholeBatch) {
                     EXPECT_EQ(5, v.status());
+                    EXPECT_TRUE(v.errors().empty());
                     continue;
                 }
                 EXPECT_EQ(6, v.status());
-                ASSERT_EQ(1u, v.errors().size());
-                EXPECT_EQ(60001, v.errors()[0].code);
-                EXPECT_FALSE(v.errors()[0].text.empty()) << "the reason reaches the host";
+                EXPECT_EQ((std::vector<ErrorReport>{{60001, reason}}), v.errors());
             }
             const auto left = a.snapshots();
             if (wholeBatch) {
@@ -215,6 +222,9 @@ TEST_F(SnapJob, AnUnreachableArrayFailsOnlyItsGroup) {
         EXPECT_EQ(60001, bed.volumes[i]->errors()[0].code);
     }
     EXPECT_EQ(bed.volumes[0]->errors(), bed.volumes[1]->errors()) << "the group fails with one text";
+    const std::string why = bed.volumes[0]->errors()[0].text;
+    EXPECT_EQ(0u, why.rfind("[Huawei-Array connection] Failed to connect to server [127.0.0.1:", 0)) << why;
+    EXPECT_NE(std::string::npos, why.find("Connection refused")) << why;
     EXPECT_EQ(5, bed.volumes[2]->status());
     EXPECT_EQ(1u, up.snapshots().size());
 }
